@@ -1,0 +1,23 @@
+#pragma once
+// Calls handed from other threads to the user-interface thread. The message
+// loop (and ProcessMessages) drains them with CheckSynchronize; a wake-up hook
+// lets the loop notice new work at once.
+#include <functional>
+
+// The thread that called MarkMainThread (the application does, at start).
+void MarkMainThread();
+bool IsMainThread();
+
+// Runs Call on the UI thread and waits until it has returned. Called on the
+// UI thread itself, it runs Call at once. An exception raised by Call is
+// re-raised in the waiting thread.
+void Synchronize(std::function<void()> Call);
+
+// Hands Call to the UI thread without waiting.
+void Queue(std::function<void()> Call);
+
+// Runs every call handed over so far (UI thread only); true when any ran.
+bool CheckSynchronize();
+
+// Called (from any thread) whenever a call has been handed over.
+void SetWakeMainThread(std::function<void()> Wake);
