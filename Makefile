@@ -27,7 +27,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && "$$b"; done
+	find $(BUILD)/bench -type f -name "bench_*" -perm -u+x | sort | while read b; do "$$b"; done
 
 # Real coverage-guided fuzzing of every reader (clang's libFuzzer).
 fuzz: deps
