@@ -3,20 +3,31 @@
 #include <algorithm>
 #include <strings.h>
 
+#include "platform/base/Consts.h"
 #include "platform/base/Exceptions.h"
+#include "platform/base/SysUtils.h"
 
-void TPersistent::Assign(TPersistent* Source) {
-  if (Source != nullptr) {
-    Source->AssignTo(this);
-    return;
-  }
-  AssignTo(this);
+namespace {
+
+bool IsValidIdent(const std::string& name) {
+  auto alpha = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  if (name.empty() || !alpha(name[0])) return false;
+  for (char c : name)
+    if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
+  return true;
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) {
-  std::string source = "nil";
-  if (Dest != this) source = ClassName();
-  throw EConvertError("Cannot assign a " + source + " to a " + Dest->ClassName());
+}  // namespace
+
+void TPersistent::Assign(TPersistent* Source) {
+  if (Source == nullptr) AssignError(nullptr);
+  Source->AssignTo(this);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+
+void TPersistent::AssignError(TPersistent* Source) {
+  throw EConvertError(Format(SAssignError, Source != nullptr ? Source->ClassName() : "nil", ClassName()));
 }
 
 TComponent::TComponent(TComponent* AOwner) {
@@ -37,6 +48,11 @@ TComponent::~TComponent() {
   if (FOwner != nullptr) FOwner->RemoveComponent(this);
 }
 
+TComponent* TComponent::Components(int index) const {
+  if (index < 0 || index >= ComponentCount()) throw EListError(Format(SListIndexError, index));
+  return FComponents[size_t(index)];
+}
+
 TComponent* TComponent::FindComponent(const std::string& name) const {
   if (name.empty()) return nullptr;
   for (TComponent* c : FComponents)
@@ -44,9 +60,22 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
   return nullptr;
 }
 
-void TComponent::SetName(const std::string& name) { FName = name; }
+void TComponent::SetName(const std::string& name) {
+  if (name == FName) return;
+  if (!name.empty() && !IsValidIdent(name))
+    throw EComponentError(Format("'%s' is not a valid component name", name));
+  if (FOwner != nullptr && !name.empty()) {
+    TComponent* other = FOwner->FindComponent(name);
+    if (other != nullptr && other != this)
+      throw EComponentError(Format("A component named %s already exists", name));
+  }
+  FName = name;
+}
 
 void TComponent::InsertComponent(TComponent* AComponent) {
+  if (AComponent->FOwner == this) return;
+  if (!AComponent->FName.empty() && FindComponent(AComponent->FName) != nullptr)
+    throw EComponentError(Format("A component named %s already exists", AComponent->FName));
   if (AComponent->FOwner != nullptr) AComponent->FOwner->RemoveComponent(AComponent);
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
@@ -54,10 +83,11 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
-  auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
-  if (it == FComponents.end()) return;
+  if (std::find(FComponents.begin(), FComponents.end(), AComponent) == FComponents.end()) return;
   Notification(AComponent, TOperation::opRemove);
-  FComponents.erase(std::find(FComponents.begin(), FComponents.end(), AComponent));
+  // The notification may have changed the list.
+  auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
+  if (it != FComponents.end()) FComponents.erase(it);
   AComponent->FOwner = nullptr;
 }
 
@@ -89,8 +119,14 @@ void TComponent::Loaded() { FComponentState &= ~TComponentState(csLoading); }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent != nullptr) RemoveFreeNotification(AComponent);
-  for (TComponent* c : std::vector<TComponent*>(FComponents))
-    if (c != AComponent) c->Notification(AComponent, Operation);
+  // Last to first, staying valid when a notified component leaves the list.
+  for (size_t i = FComponents.size(); i-- > 0;) {
+    if (i >= FComponents.size()) {
+      if (FComponents.empty()) break;
+      i = FComponents.size() - 1;
+    }
+    FComponents[i]->Notification(AComponent, Operation);
+  }
 }
 
 void TComponent::DestroyComponents() {

@@ -8,12 +8,18 @@
 
 class TPersistent : public TObject {
  public:
-  // Copies Source into this object; falls back to Source->AssignTo(this) and
-  // finally raises EConvertError "Cannot assign a %s to a %s".
+  // Copies Source into this object. The base asks Source->AssignTo(this),
+  // whose base raises EConvertError "Cannot assign a %s to a %s" (source
+  // class, this class); a nil Source gives "Cannot assign a nil to a %s".
+  // Overrides copy what they know and call the inherited Assign otherwise.
   virtual void Assign(TPersistent* Source);
 
  protected:
+  // Copies this object into Dest when Dest's Assign does not know the class;
+  // the base raises Dest's conversion error.
   virtual void AssignTo(TPersistent* Dest);
+  // Raises EConvertError "Cannot assign a <Source class or nil> to a <this class>".
+  [[noreturn]] void AssignError(TPersistent* Source);
 };
 
 enum class TOperation { opInsert, opRemove };
@@ -35,11 +41,15 @@ class TComponent : public TPersistent {
 
   TComponent* Owner() const { return FOwner; }
   int ComponentCount() const { return int(FComponents.size()); }
-  TComponent* Components(int index) const { return FComponents.at(size_t(index)); }
+  // EListError "List index out of bounds (%d)" outside 0 to count-1.
+  TComponent* Components(int index) const;
   // Owned component with this name (case-insensitive), or nullptr.
   TComponent* FindComponent(const std::string& name) const;
 
   const std::string& Name() const { return FName; }
+  // Empty, or an identifier unique among the owner's components (ignoring
+  // case): else EComponentError "'%s' is not a valid component name" or
+  // "A component named %s already exists".
   virtual void SetName(const std::string& name);
   long Tag() const { return FTag; }
   void SetTag(long tag) { FTag = tag; }
@@ -58,12 +68,18 @@ class TComponent : public TPersistent {
   // Marks this component and everything it owns as being destroyed. Derived
   // destructors that must know call it first; delete calls it too.
   void Destroying();
+  // C++ destroys a derived object's members before ~TComponent frees the
+  // owned components; a derived class whose owned components still use it
+  // while they go away calls DestroyComponents() first in its destructor.
 
   // Layout reading: set csLoading before properties are read, then Loaded().
   void BeginLoading();
   virtual void Loaded();
 
  protected:
+  // Told when a component is inserted into or removed from this owner, and
+  // when a component this one asked FreeNotification of goes away. The base
+  // forwards it to every owned component.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   void DestroyComponents();
 

@@ -49,3 +49,4 @@ TAMBLIN_EXCEPTION(EInvalidGraphic, Exception);
 TAMBLIN_EXCEPTION(EInvalidGraphicOperation, Exception);
 TAMBLIN_EXCEPTION(EComponentError, Exception);
 TAMBLIN_EXCEPTION(ESocketError, Exception);
+TAMBLIN_EXCEPTION(EIniFileException, Exception);

@@ -1,0 +1,344 @@
+#include "platform/controls/Control.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/MainThread.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/ControlQt.h"
+#include "platform/controls/CustomControl.h"
+#include "platform/controls/Form.h"
+#include "platform/controls/QtText.h"
+#include "platform/graphics/Font.h"
+
+namespace {
+
+Qt::CursorShape QtCursorShape(TCursor Cursor) {
+  switch (Cursor) {
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
+    case crHourGlass: case crSQLWait: return Qt::WaitCursor;
+    case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
+    case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    case crNone: return Qt::BlankCursor;
+    default: return Qt::ArrowCursor;
+  }
+}
+
+}  // namespace
+
+// Used by the bridge to show a windowless control's cursor on its parent.
+QCursor QtCursorOf(TCursor Cursor) { return QCursor(QtCursorShape(Cursor)); }
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+  RegisterLiveControl(this);
+  FFont->SetOnChange([this](TObject*) { FontChangedByUser(); });
+}
+
+TControl::~TControl() {
+  Destroying();
+  UnregisterLiveControl(this);
+  FFont->SetOnChange(nullptr);
+  if (FParent != nullptr) FParent->RemoveControl(this);
+}
+
+TCustomForm* TControl::ParentForm() const {
+  const TControl* c = this;
+  while (c->FParent != nullptr) c = c->FParent;
+  return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (FParent == AParent) return;
+  if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  if (FParent != nullptr) FParent->RemoveControl(this);
+  if (AParent != nullptr) AParent->InsertControl(this);
+}
+
+void TControl::SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+void TControl::SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+void TControl::SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+void TControl::SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+void TControl::SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (AWidth < 0) AWidth = 0;
+  if (AHeight < 0) AHeight = 0;
+  const bool sized = AWidth != FWidth || AHeight != FHeight;
+  if (!sized && ALeft == FLeft && ATop == FTop) return;
+  // A windowless control leaves its old place on the parent to be repainted.
+  if (FParent != nullptr && dynamic_cast<TWinControl*>(this) == nullptr) Invalidate();
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  ApplyBoundsToWindow();
+  if (FParent != nullptr && dynamic_cast<TWinControl*>(this) == nullptr) Invalidate();
+  if (sized) WMSize();
+  RequestParentAlign();
+}
+
+void TControl::ApplyBoundsToWindow() {
+  auto* win = dynamic_cast<TWinControl*>(this);
+  if (win == nullptr) return;
+  QWidget* w = ControlWidget(win);
+  if (w->isWindow()) {
+    w->move(FLeft, FTop);
+    w->resize(FWidth, FHeight);
+  } else {
+    w->setGeometry(FLeft, FTop, FWidth, FHeight);
+  }
+}
+
+void TControl::RequestParentAlign() {
+  if (FParent != nullptr && FAlign != alNone) FParent->Realign();
+}
+
+TPoint TControl::ClientOriginInForm() const {
+  TPoint p{0, 0};
+  const TControl* c = this;
+  while (c->FParent != nullptr) {
+    p.X += c->FLeft;
+    p.Y += c->FTop;
+    c = c->FParent;
+  }
+  return p;
+}
+
+TPoint TControl::ClientToScreen(TPoint Point) const {
+  if (auto* win = dynamic_cast<const TWinControl*>(this)) {
+    QPoint g = ControlWidget(win)->mapToGlobal(QPoint(Point.X, Point.Y));
+    return TPoint{g.x(), g.y()};
+  }
+  if (FParent != nullptr) return FParent->ClientToScreen(TPoint{Point.X + FLeft, Point.Y + FTop});
+  return TPoint{Point.X + FLeft, Point.Y + FTop};
+}
+
+TPoint TControl::ScreenToClient(TPoint Point) const {
+  if (auto* win = dynamic_cast<const TWinControl*>(this)) {
+    QPoint l = ControlWidget(win)->mapFromGlobal(QPoint(Point.X, Point.Y));
+    return TPoint{l.x(), l.y()};
+  }
+  if (FParent != nullptr) {
+    TPoint p = FParent->ScreenToClient(Point);
+    return TPoint{p.X - FLeft, p.Y - FTop};
+  }
+  return TPoint{Point.X - FLeft, Point.Y - FTop};
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign == Value) return;
+  const TAlign old = FAlign;
+  FAlign = Value;
+  if (FParent != nullptr && (old != alNone || Value != alNone)) FParent->Realign();
+}
+
+void TControl::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  FVisible = Value;
+  if (FParent != nullptr) FParent->Invalidate();
+  CMVisibleChanged();
+  RequestParentAlign();
+}
+
+bool TControl::Showing() const {
+  const TControl* c = this;
+  for (;;) {
+    if (!c->FVisible) return false;
+    if (c->FParent == nullptr) return true;
+    c = c->FParent;
+  }
+}
+
+void TControl::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  CMEnabledChanged();
+}
+
+void TControl::SetColor(TColor Value) {
+  if (FColor == Value) return;
+  FColor = Value;
+  FParentColor = false;
+  CMColorChanged();
+}
+
+void TControl::SetParentColor(bool Value) {
+  if (FParentColor == Value) return;
+  FParentColor = Value;
+  if (FParent != nullptr && Value) CMParentColorChanged();
+}
+
+void TControl::SetFont(TFont* Value) { FFont->Assign(Value); }
+
+void TControl::SetParentFont(bool Value) {
+  if (FParentFont == Value) return;
+  FParentFont = Value;
+  if (FParent != nullptr && Value) CMParentFontChanged();
+}
+
+void TControl::FontChangedByUser() {
+  if (!FApplyingParentFont) FParentFont = false;
+  CMFontChanged();
+}
+
+void TControl::SetText(const std::string& Value) {
+  if (GetText() == Value) return;
+  SetTextBuf(Value);
+  CMTextChanged();
+}
+
+void TControl::SetHint(const std::string& Value) {
+  if (FHint == Value) return;
+  FHint = Value;
+  CMHintShowChanged();
+}
+
+void TControl::SetShowHint(bool Value) {
+  FParentShowHint = false;
+  if (FShowHint == Value) return;
+  FShowHint = Value;
+  if (auto* win = dynamic_cast<TWinControl*>(this))
+    for (int i = 0; i < win->ControlCount(); ++i) {
+      TControl* child = win->Controls(i);
+      if (child->FParentShowHint) {
+        child->SetShowHint(Value);
+        child->FParentShowHint = true;
+      }
+    }
+  CMHintShowChanged();
+}
+
+void TControl::SetParentShowHint(bool Value) {
+  if (FParentShowHint == Value) return;
+  FParentShowHint = Value;
+  if (Value && FParent != nullptr) {
+    SetShowHint(FParent->ShowHint());
+    FParentShowHint = true;
+  }
+}
+
+void TControl::SetCursor(TCursor Value) {
+  if (FCursor == Value) return;
+  FCursor = Value;
+  if (auto* win = dynamic_cast<TWinControl*>(this)) {
+    if (Value == crDefault)
+      ControlWidget(win)->unsetCursor();
+    else
+      ControlWidget(win)->setCursor(QtCursorOf(Value));
+  }
+}
+
+void TControl::Invalidate() {
+  if (!IsMainThread()) {
+    TControl* self = this;
+    Queue([self] {
+      if (IsLiveControl(self)) self->Invalidate();
+    });
+    return;
+  }
+  if (FParent != nullptr) FParent->Invalidate();
+}
+
+void TControl::Repaint() {
+  if (!IsMainThread()) {
+    Synchronize([this] { Repaint(); });
+    return;
+  }
+  if (FParent != nullptr) FParent->Repaint();
+}
+
+void TControl::Update() {
+  if (FParent != nullptr) FParent->Update();
+}
+
+bool TControl::MouseCapture() const { return CaptureControl() == this; }
+
+void TControl::SetMouseCapture(bool Value) {
+  if (Value)
+    SetCaptureControl(this);
+  else if (CaptureControl() == this)
+    SetCaptureControl(nullptr);
+}
+
+bool TControl::MouseInControl() const { return HoverControl() == this; }
+
+bool TControl::DialogKey(Word, TShiftState) { return false; }
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  if (FParent != nullptr && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FOnMouseDown && !(FControlStyle & csNoStdEvents)) FOnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FOnMouseMove && !(FControlStyle & csNoStdEvents)) FOnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FOnMouseUp && !(FControlStyle & csNoStdEvents)) FOnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::Click() {
+  if (FOnClick) FOnClick(this);
+}
+
+void TControl::DblClick() {
+  if (FOnDblClick) FOnDblClick(this);
+}
+
+void TControl::CMEnabledChanged() { Invalidate(); }
+void TControl::CMVisibleChanged() {}
+void TControl::CMFocusChanged(TWinControl*) {}
+
+void TControl::CMMouseEnter() {
+  if (FOnMouseEnter) FOnMouseEnter(this);
+}
+
+void TControl::CMMouseLeave() {
+  if (FOnMouseLeave) FOnMouseLeave(this);
+}
+
+void TControl::CMColorChanged() { Invalidate(); }
+
+void TControl::CMParentColorChanged() {
+  if (!FParentColor || FParent == nullptr) return;
+  SetColor(FParent->Color());
+  FParentColor = true;
+}
+
+void TControl::CMFontChanged() { Invalidate(); }
+
+void TControl::CMParentFontChanged() {
+  if (!FParentFont || FParent == nullptr) return;
+  FApplyingParentFont = true;
+  try {
+    FFont->Assign(FParent->Font());
+  } catch (...) {
+    FApplyingParentFont = false;
+    throw;
+  }
+  FApplyingParentFont = false;
+  FParentFont = true;
+}
+
+void TControl::CMTextChanged() { Invalidate(); }
+
+void TControl::WMSize() {
+  if (FOnResize) FOnResize(this);
+}

@@ -1,0 +1,127 @@
+#pragma once
+// TListBox: a scrolling list of text items.
+//
+// Items is the list's own TStrings: an item keeps its text up to the first
+// NUL byte. With Sorted, every item added goes to its place in ascending
+// order, compared without regard to ASCII case (equal items keep the order
+// they were added in); Insert then raises as on a sorted string list.
+//
+// Style lbOwnerDrawFixed: every row is ItemHeight pixels high and OnDrawItem
+// draws it on Canvas() (the row's pixels, addressed in the list's client
+// coordinates: Rect is the row's rectangle). Before the handler runs, the
+// canvas has the list's font and a brush of the list's colour, or the
+// highlight colours for the selected row; without a handler the row is
+// filled and its text written. The standard style draws the same way
+// without asking a handler, with rows as high as the font's text.
+//
+// ItemIndex is the selected row (-1: none). A selection made by the user
+// runs OnClick; double clicks run OnDblClick and keys OnKeyDown.
+#include <memory>
+#include <string>
+
+#include "platform/base/Strings.h"
+#include "platform/controls/Control.h"
+
+class TBitmap;
+class TCanvas;
+
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+
+// State of a row being drawn (a set).
+enum TOwnerDrawStateFlag : unsigned {
+  odSelected = 1u << 0,
+  odDisabled = 1u << 1,
+  odFocused = 1u << 2,
+};
+using TOwnerDrawState = unsigned;
+
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+
+class TListBox;
+
+// The list's items; changes show in the list at once (or at EndUpdate).
+class TListBoxStrings : public TStrings {
+ public:
+  explicit TListBoxStrings(TListBox* Owner) : FOwner(Owner) {}
+
+  int Count() const override;
+  std::string Strings(int Index) const override;
+  void SetStrings(int Index, const std::string& S) override;
+  TObject* Objects(int Index) const override;
+  void SetObjects(int Index, TObject* AObject) override;
+  int Add(const std::string& S) override;
+  // EStringListError "Operation not allowed on sorted string list" when sorted.
+  void Insert(int Index, const std::string& S) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  void Exchange(int Index1, int Index2) override;
+  int IndexOf(const std::string& S) const override;
+
+ protected:
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  TListBox* FOwner;
+};
+
+class TListBox : public TWinControl {
+ public:
+  explicit TListBox(TComponent* AOwner);
+  ~TListBox() override;
+
+  TListBoxStrings* Items() const { return FItems.get(); }
+  // Copies the lines of Value.
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  int Count() const;
+  void Clear() { FItems->Clear(); }
+
+  int ItemIndex() const;
+  // -1 clears the selection; other values outside the list are ignored.
+  void SetItemIndex(int Value);
+
+  // Setting Sorted re-sorts the present items.
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  // Height of owner-drawn rows (at least 1).
+  int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int Value);
+  // The rectangle of row Index in client coordinates.
+  TRect ItemRect(int Index) const;
+  // The row at a client position, or -1.
+  int ItemAtPos(TPoint Pos) const;
+
+  // The canvas of the row being drawn (while OnDrawItem runs).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(TDrawItemEvent Value);
+
+ protected:
+  // Draws row Index: OnDrawItem, or fill and text when none is assigned.
+  virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+  void CMColorChanged() override;
+  void CMFontChanged() override;
+  void CMEnabledChanged() override;
+  bool WantsKey(Word Key) const override;
+
+ private:
+  friend class TListBoxStrings;
+  struct TImpl;
+  friend struct TImpl;
+
+  // The row's pixels: fills a bitmap through Canvas() and DrawItem.
+  void PaintRow(int Index, const TRect& Rect, TOwnerDrawState State, TBitmap& Target);
+  int InsertPosition(const std::string& S) const;
+  void RowsChanged();
+
+  std::unique_ptr<TListBoxStrings> FItems;
+  std::unique_ptr<TCanvas> FCanvas;
+  bool FSorted = false;
+  TListBoxStyle FStyle = lbStandard;
+  int FItemHeight = 13;
+  TDrawItemEvent FOnDrawItem;
+  std::unique_ptr<TImpl> FImpl;
+};

@@ -1,0 +1,411 @@
+#include "platform/graphics/JpegImage.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+extern "C" {
+#include <jerror.h>
+#include <jpeglib.h>
+}
+
+#include "platform/base/Consts.h"
+#include "platform/base/Exceptions.h"
+#include "platform/base/Streams.h"
+
+// libjpeg reports faults by calling error_exit, which must not return. Ours
+// jumps back (longjmp) to the one C-style frame that called into libjpeg;
+// no C++ object with a destructor lives between that frame and libjpeg, and
+// the C++ side raises the exception only after the jump has landed and the
+// codec has been destroyed. Warnings about damaged data (a truncated file,
+// a corrupt entropy segment) count as faults too: a picture that libjpeg
+// patches up with grey is not the picture that was sent.
+
+namespace {
+
+// Pictures beyond this many pixels are refused, and so are pictures that
+// claim more pixels than their bytes could possibly describe (a baseline
+// JPEG needs at least a few bits per 8x8 block and component).
+constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 26;
+constexpr std::uint64_t kPixelsPerByte = 1024;
+constexpr std::uint64_t kPixelsFree = 1 << 16;
+
+struct ErrorTrap {
+  jpeg_error_mgr Manager;
+  std::jmp_buf Jump;
+  char Message[JMSG_LENGTH_MAX];
+};
+
+extern "C" void TrapError(j_common_ptr cinfo) {
+  ErrorTrap* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, trap->Message);
+  std::longjmp(trap->Jump, 1);
+}
+
+extern "C" void TrapMessage(j_common_ptr cinfo, int level) {
+  if (level < 0) TrapError(cinfo);  // damaged data
+}
+
+void InstallTrap(ErrorTrap& trap, jpeg_common_struct& cinfo) {
+  cinfo.err = jpeg_std_error(&trap.Manager);
+  trap.Manager.error_exit = TrapError;
+  trap.Manager.emit_message = TrapMessage;
+  trap.Message[0] = '\0';
+}
+
+// ---- source: a byte range held by the caller
+
+extern "C" void SourceInit(j_decompress_ptr) {}
+extern "C" boolean SourceFill(j_decompress_ptr cinfo) {
+  // Asked for more than there is: the file is cut short.
+  WARNMS(cinfo, JWRN_JPEG_EOF);
+  static const JOCTET eoi[2] = {0xFF, JPEG_EOI};
+  cinfo->src->next_input_byte = eoi;
+  cinfo->src->bytes_in_buffer = 2;
+  return TRUE;
+}
+extern "C" void SourceSkip(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  if (std::size_t(count) > cinfo->src->bytes_in_buffer) {
+    SourceFill(cinfo);
+    return;
+  }
+  cinfo->src->next_input_byte += count;
+  cinfo->src->bytes_in_buffer -= std::size_t(count);
+}
+extern "C" void SourceTerm(j_decompress_ptr) {}
+
+// ---- destination: a growing malloc'd buffer
+
+struct Destination {
+  jpeg_destination_mgr Manager;
+  JOCTET* Buffer;
+  std::size_t Capacity;
+  std::size_t Used;
+};
+
+extern "C" void DestinationInit(j_compress_ptr cinfo) {
+  Destination* dest = reinterpret_cast<Destination*>(cinfo->dest);
+  dest->Capacity = 65536;
+  dest->Buffer = static_cast<JOCTET*>(std::malloc(dest->Capacity));
+  if (dest->Buffer == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+  dest->Manager.next_output_byte = dest->Buffer;
+  dest->Manager.free_in_buffer = dest->Capacity;
+}
+extern "C" boolean DestinationGrow(j_compress_ptr cinfo) {
+  // Called when the whole buffer is full.
+  Destination* dest = reinterpret_cast<Destination*>(cinfo->dest);
+  std::size_t capacity = dest->Capacity * 2;
+  JOCTET* buffer = static_cast<JOCTET*>(std::realloc(dest->Buffer, capacity));
+  if (buffer == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 1);
+  dest->Buffer = buffer;
+  dest->Manager.next_output_byte = buffer + dest->Capacity;
+  dest->Manager.free_in_buffer = capacity - dest->Capacity;
+  dest->Capacity = capacity;
+  return TRUE;
+}
+extern "C" void DestinationTerm(j_compress_ptr cinfo) {
+  Destination* dest = reinterpret_cast<Destination*>(cinfo->dest);
+  dest->Used = dest->Capacity - dest->Manager.free_in_buffer;
+}
+
+// ---- the two jobs. Everything they touch lives in the job record, so the
+// values are defined after a jump.
+
+struct DecodeJob {
+  jpeg_decompress_struct Codec;
+  ErrorTrap Trap;
+  jpeg_source_mgr Source;
+  const Byte* Data;
+  std::size_t Size;
+  unsigned Width;
+  unsigned Height;
+  Byte* Pixels;  // malloc'd; top-down rows of Width * 3 bytes, R, G, B
+  bool TooLarge;
+};
+
+// Returns true on success; on failure Trap.Message or TooLarge says why.
+bool RunDecode(DecodeJob* job) {
+  job->Pixels = nullptr;
+  job->TooLarge = false;
+  InstallTrap(job->Trap, *reinterpret_cast<jpeg_common_struct*>(&job->Codec));
+  if (setjmp(job->Trap.Jump)) {
+    jpeg_destroy_decompress(&job->Codec);
+    std::free(job->Pixels);
+    job->Pixels = nullptr;
+    return false;
+  }
+  jpeg_create_decompress(&job->Codec);
+  job->Source.init_source = SourceInit;
+  job->Source.fill_input_buffer = SourceFill;
+  job->Source.skip_input_data = SourceSkip;
+  job->Source.resync_to_restart = jpeg_resync_to_restart;
+  job->Source.term_source = SourceTerm;
+  job->Source.next_input_byte = job->Data;
+  job->Source.bytes_in_buffer = job->Size;
+  job->Codec.src = &job->Source;
+
+  jpeg_read_header(&job->Codec, TRUE);
+  std::uint64_t pixels = std::uint64_t(job->Codec.image_width) * job->Codec.image_height;
+  if (pixels == 0 || pixels > kMaxPixels || pixels > kPixelsFree + job->Size * kPixelsPerByte) {
+    job->TooLarge = true;
+    jpeg_destroy_decompress(&job->Codec);
+    return false;
+  }
+  job->Codec.out_color_space =
+      job->Codec.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+  job->Codec.mem->max_memory_to_use = 512L * 1024 * 1024;
+  jpeg_start_decompress(&job->Codec);
+
+  job->Width = job->Codec.output_width;
+  job->Height = job->Codec.output_height;
+  std::size_t rowBytes = std::size_t(job->Width) * 3;
+  job->Pixels = static_cast<Byte*>(std::malloc(rowBytes * job->Height));
+  if (job->Pixels == nullptr) ERREXIT1(&job->Codec, JERR_OUT_OF_MEMORY, 2);
+  bool gray = job->Codec.output_components == 1;
+  while (job->Codec.output_scanline < job->Codec.output_height) {
+    Byte* row = job->Pixels + rowBytes * job->Codec.output_scanline;
+    JSAMPROW rows[1] = {row};
+    jpeg_read_scanlines(&job->Codec, rows, 1);
+    if (gray) {
+      // Widen in place from the right end so nothing is overwritten unread.
+      for (unsigned x = job->Width; x-- > 0;) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = row[x];
+    }
+  }
+  jpeg_finish_decompress(&job->Codec);
+  jpeg_destroy_decompress(&job->Codec);
+  return true;
+}
+
+struct EncodeJob {
+  jpeg_compress_struct Codec;
+  ErrorTrap Trap;
+  Destination Dest;
+  const Byte* Rows;  // top-down rows of Width * 3 bytes, R, G, B
+  unsigned Width;
+  unsigned Height;
+  int Quality;
+};
+
+bool RunEncode(EncodeJob* job) {
+  job->Dest.Buffer = nullptr;
+  job->Dest.Used = 0;
+  InstallTrap(job->Trap, *reinterpret_cast<jpeg_common_struct*>(&job->Codec));
+  if (setjmp(job->Trap.Jump)) {
+    jpeg_destroy_compress(&job->Codec);
+    std::free(job->Dest.Buffer);
+    job->Dest.Buffer = nullptr;
+    return false;
+  }
+  jpeg_create_compress(&job->Codec);
+  job->Dest.Manager.init_destination = DestinationInit;
+  job->Dest.Manager.empty_output_buffer = DestinationGrow;
+  job->Dest.Manager.term_destination = DestinationTerm;
+  job->Codec.dest = &job->Dest.Manager;
+
+  job->Codec.image_width = job->Width;
+  job->Codec.image_height = job->Height;
+  job->Codec.input_components = 3;
+  job->Codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&job->Codec);
+  job->Codec.dct_method = JDCT_FLOAT;
+  jpeg_set_quality(&job->Codec, job->Quality, TRUE);
+  jpeg_start_compress(&job->Codec, TRUE);
+  std::size_t rowBytes = std::size_t(job->Width) * 3;
+  while (job->Codec.next_scanline < job->Codec.image_height) {
+    JSAMPROW rows[1] = {const_cast<Byte*>(job->Rows + rowBytes * job->Codec.next_scanline)};
+    jpeg_write_scanlines(&job->Codec, rows, 1);
+  }
+  jpeg_finish_compress(&job->Codec);
+  jpeg_destroy_compress(&job->Codec);
+  return true;
+}
+
+int ClampQuality(int Value) { return Value < 1 ? 1 : Value > 100 ? 100 : Value; }
+
+}  // namespace
+
+void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap) {
+  auto job = std::make_unique<DecodeJob>();
+  job->Data = Data;
+  job->Size = Size;
+  if (!RunDecode(job.get())) {
+    if (job->TooLarge) throw EInvalidGraphic("JPEG image is too large");
+    throw EInvalidGraphic(job->Trap.Message);
+  }
+  std::unique_ptr<Byte, void (*)(void*)> pixels(job->Pixels, std::free);
+
+  TBitmap picture;
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(int(job->Width), int(job->Height));
+  const Byte* from = pixels.get();
+  for (unsigned y = 0; y < job->Height; ++y) {
+    Byte* to = static_cast<Byte*>(picture.ScanLine(int(y)));
+    for (unsigned x = 0; x < job->Width; ++x, from += 3) {
+      to[3 * x] = from[2];
+      to[3 * x + 1] = from[1];
+      to[3 * x + 2] = from[0];
+    }
+  }
+  Bitmap.Assign(&picture);
+}
+
+std::vector<Byte> EncodeJpeg(const TBitmap& Bitmap, int Quality) {
+  if (Bitmap.Empty()) throw EInvalidGraphic("Cannot encode an empty picture");
+  int width = Bitmap.Width();
+  int height = Bitmap.Height();
+  std::vector<Byte> rows(std::size_t(width) * 3 * std::size_t(height));
+  Byte* to = rows.data();
+  for (int y = 0; y < height; ++y) {
+    if (Bitmap.PixelFormat() == pf24bit) {
+      const Byte* from = static_cast<const Byte*>(Bitmap.ScanLine(y));
+      for (int x = 0; x < width; ++x, to += 3, from += 3) {
+        to[0] = from[2];
+        to[1] = from[1];
+        to[2] = from[0];
+      }
+    } else {
+      for (int x = 0; x < width; ++x, to += 3) {
+        TColor color = Bitmap.Pixel(x, y);
+        to[0] = Byte(GetRValue(color));
+        to[1] = Byte(GetGValue(color));
+        to[2] = Byte(GetBValue(color));
+      }
+    }
+  }
+
+  auto job = std::make_unique<EncodeJob>();
+  job->Rows = rows.data();
+  job->Width = unsigned(width);
+  job->Height = unsigned(height);
+  job->Quality = ClampQuality(Quality);
+  if (!RunEncode(job.get())) throw EInvalidGraphic(job->Trap.Message);
+  std::unique_ptr<JOCTET, void (*)(void*)> buffer(job->Dest.Buffer, std::free);
+  return std::vector<Byte>(buffer.get(), buffer.get() + job->Dest.Used);
+}
+
+// ---------------------------------------------------------------- TJPEGImage
+
+TJPEGImage::TJPEGImage() = default;
+TJPEGImage::~TJPEGImage() = default;
+
+void TJPEGImage::Assign(TPersistent* Source) {
+  if (Source == this) return;
+  if (Source == nullptr) {
+    FData.clear();
+    FBitmap.reset();
+    Changed(this);
+  } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(Source)) {
+    FData = jpeg->FData;
+    if (jpeg->FBitmap) {
+      auto copy = std::make_unique<TBitmap>();
+      copy->Assign(jpeg->FBitmap.get());
+      FBitmap = std::move(copy);
+    } else {
+      FBitmap.reset();
+    }
+    FQuality = jpeg->FQuality;
+    Changed(this);
+  } else if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bitmap);
+    copy->SetTransparent(false);
+    copy->SetPixelFormat(pf24bit);
+    FBitmap = copy->Empty() ? nullptr : std::move(copy);
+    FData.clear();
+    Changed(this);
+  } else {
+    TGraphic::Assign(Source);
+  }
+}
+
+void TJPEGImage::AssignTo(TPersistent* Dest) {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(Dest)) {
+    bitmap->Assign(FBitmap.get());
+    return;
+  }
+  TGraphic::AssignTo(Dest);
+}
+
+int TJPEGImage::Width() const { return FBitmap ? FBitmap->Width() : 0; }
+int TJPEGImage::Height() const { return FBitmap ? FBitmap->Height() : 0; }
+
+void TJPEGImage::SetWidth(int) {
+  throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+}
+void TJPEGImage::SetHeight(int) {
+  throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+}
+
+bool TJPEGImage::Empty() const { return !FBitmap || FBitmap->Empty(); }
+
+void TJPEGImage::SetCompressionQuality(int Value) { FQuality = ClampQuality(Value); }
+
+void TJPEGImage::Compress() {
+  if (Empty()) throw EInvalidGraphic("Cannot encode an empty picture");
+  FData = EncodeJpeg(*FBitmap, FQuality);
+}
+
+const std::vector<Byte>& TJPEGImage::Data() {
+  if (FData.empty() && !Empty()) Compress();
+  return FData;
+}
+
+void TJPEGImage::LoadFromBytes(const Byte* Data, std::size_t Size) {
+  auto picture = std::make_unique<TBitmap>();
+  DecodeJpeg(Data, Size, *picture);
+  FData.assign(Data, Data + Size);
+  FBitmap = std::move(picture);
+  SetPaletteModified(true);
+  Changed(this);
+}
+
+void TJPEGImage::LoadFromStream(TStream* Stream) {
+  std::int64_t remaining = Stream->Size() - Stream->Position();
+  if (remaining < 0) remaining = 0;
+  if (remaining > std::numeric_limits<int>::max()) throw EInvalidGraphic("JPEG image is too large");
+  std::vector<Byte> data(static_cast<std::size_t>(remaining));
+  if (remaining > 0) Stream->ReadBuffer(data.data(), int(remaining));
+  LoadFromBytes(data.data(), data.size());
+}
+
+void TJPEGImage::SaveToStream(TStream* Stream) {
+  const std::vector<Byte>& data = Data();
+  if (!data.empty()) Stream->WriteBuffer(data.data(), int(data.size()));
+}
+
+void TJPEGImage::ReadData(TStream* Stream) {
+  Byte prefix[4];
+  Stream->ReadBuffer(prefix, 4);
+  std::uint32_t length = std::uint32_t(prefix[0]) | std::uint32_t(prefix[1]) << 8 |
+                         std::uint32_t(prefix[2]) << 16 | std::uint32_t(prefix[3]) << 24;
+  if (std::int64_t(length) > Stream->Size() - Stream->Position()) throw EReadError(SReadError);
+  std::vector<Byte> data(length);
+  if (length > 0) Stream->ReadBuffer(data.data(), int(length));
+  LoadFromBytes(data.data(), data.size());
+}
+
+void TJPEGImage::WriteData(TStream* Stream) {
+  const std::vector<Byte>& data = Data();
+  std::uint32_t length = std::uint32_t(data.size());
+  Byte prefix[4] = {Byte(length), Byte(length >> 8), Byte(length >> 16), Byte(length >> 24)};
+  Stream->WriteBuffer(prefix, 4);
+  if (length > 0) Stream->WriteBuffer(data.data(), int(length));
+}
+
+void TJPEGImage::SaveToClipboardFormat(TClipboardFormat& Format, std::vector<Byte>& Data) {
+  if (Empty()) return;
+  FBitmap->SaveToClipboardFormat(Format, Data);
+}
+
+void TJPEGImage::LoadFromClipboardFormat(TClipboardFormat Format, const std::vector<Byte>& Data) {
+  TBitmap bitmap;
+  bitmap.LoadFromClipboardFormat(Format, Data);
+  Assign(&bitmap);
+}
+
+void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (!Empty()) FBitmap->Draw(ACanvas, Rect);
+}

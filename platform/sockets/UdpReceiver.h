@@ -1,0 +1,47 @@
+#pragma once
+// A bound UDP socket with one listener thread. The thread waits for a
+// datagram, hands it to the user-interface thread and waits there until the
+// delivery has run, so datagrams are delivered one at a time, in order, and
+// the rest wait in the socket's queue meanwhile.
+//
+// Destroying the receiver (also from inside its own delivery) cancels a
+// hand-over that has not run yet, wakes and joins the thread and closes the
+// socket: a cancelled datagram is dropped and nothing of the receiver's owner
+// is touched after that.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/base/Types.h"
+
+struct TDatagram {
+  std::vector<Byte> Data;
+  std::string PeerIP;  // dotted text
+  int PeerPort = 0;
+};
+
+class TUdpReceiver {
+ public:
+  // Runs on the user-interface thread; an exception it raises drops the
+  // datagram and the receiver goes on.
+  using TDeliver = std::function<void(const TDatagram& Datagram)>;
+  // What happens to a datagram longer than the capacity.
+  enum class TOversize { Drop, Cut };
+
+  // Binds Port (0: a free port) on all local addresses and starts listening.
+  // Raises ESocketError when the port cannot be opened.
+  TUdpReceiver(int Port, int Capacity, TOversize Oversize, TDeliver Deliver);
+  ~TUdpReceiver();
+  TUdpReceiver(const TUdpReceiver&) = delete;
+  TUdpReceiver& operator=(const TUdpReceiver&) = delete;
+
+  // The port listened on.
+  int Port() const { return FPort; }
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> FState;
+  int FPort = 0;
+};
