@@ -4,7 +4,9 @@
 // Items is the list's own TStrings: an item keeps its text up to the first
 // NUL byte. With Sorted, every item added goes to its place in ascending
 // order, compared without regard to ASCII case (equal items keep the order
-// they were added in); Insert then raises as on a sorted string list.
+// they were added in); Insert and replacing an item's text put it where they
+// are told, as the host's list does. Deleting a row that does not exist does
+// nothing; reading one raises EStringListError "List index out of bounds (%d)".
 //
 // Style lbOwnerDrawFixed: every row is ItemHeight pixels high and OnDrawItem
 // draws it on Canvas() (the row's pixels, addressed in the list's client
@@ -21,6 +23,7 @@
 
 #include "platform/base/Strings.h"
 #include "platform/controls/Control.h"
+#include "platform/controls/Form.h"
 
 class TBitmap;
 class TCanvas;
@@ -51,12 +54,9 @@ class TListBoxStrings : public TStrings {
   TObject* Objects(int Index) const override;
   void SetObjects(int Index, TObject* AObject) override;
   int Add(const std::string& S) override;
-  // EStringListError "Operation not allowed on sorted string list" when sorted.
   void Insert(int Index, const std::string& S) override;
   void Delete(int Index) override;
   void Clear() override;
-  void Exchange(int Index1, int Index2) override;
-  int IndexOf(const std::string& S) const override;
 
  protected:
   void SetUpdateState(bool Updating) override;
@@ -88,10 +88,12 @@ class TListBox : public TWinControl {
   // Height of owner-drawn rows (at least 1).
   int ItemHeight() const { return FItemHeight; }
   void SetItemHeight(int Value);
-  // The rectangle of row Index in client coordinates.
-  TRect ItemRect(int Index) const;
-  // The row at a client position, or -1.
-  int ItemAtPos(TPoint Pos) const;
+  // The frame: bsSingle (the default) or bsNone; a single frame is sunken
+  // and two pixels wide with Ctl3D, one plain pixel without (a flat list).
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
 
   // The canvas of the row being drawn (while OnDrawItem runs).
   TCanvas* Canvas() const { return FCanvas.get(); }
@@ -116,12 +118,15 @@ class TListBox : public TWinControl {
   void PaintRow(int Index, const TRect& Rect, TOwnerDrawState State, TBitmap& Target);
   int InsertPosition(const std::string& S) const;
   void RowsChanged();
+  void ApplyFrame();
 
   std::unique_ptr<TListBoxStrings> FItems;
   std::unique_ptr<TCanvas> FCanvas;
   bool FSorted = false;
   TListBoxStyle FStyle = lbStandard;
-  int FItemHeight = 13;
+  int FItemHeight = 16;
+  TFormBorderStyle FBorderStyle = bsSingle;
+  bool FCtl3D = true;
   TDrawItemEvent FOnDrawItem;
   std::unique_ptr<TImpl> FImpl;
 };

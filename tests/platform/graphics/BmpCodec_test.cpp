@@ -10,13 +10,11 @@
 
 namespace {
 
-TBitmap MakePicture(TPixelFormat format, int width, int height) {
-  TBitmap b;
+void MakePicture(TBitmap& b, TPixelFormat format, int width, int height) {
   b.SetPixelFormat(format);
   b.SetSize(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) b.SetPixel(x, y, PatternColor(x, y));
-  return b;
 }
 
 void ExpectSamePixels(const TBitmap& a, const TBitmap& b) {
@@ -61,7 +59,8 @@ std::vector<Byte> HandMadeBmp(int width, int height, int bits, std::uint32_t com
 TEST(BmpCodec, RoundTripsEveryDepth) {
   for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
     for (int width : {1, 7, 13, 32}) {
-      TBitmap original = MakePicture(format, width, 5);
+      TBitmap original;
+  MakePicture(original, format, width, 5);
       std::vector<Byte> file = SaveBmp(original);
       TBitmap loaded;
       LoadBmp(loaded, file);
@@ -80,7 +79,8 @@ TEST(BmpCodec, RoundTripsEveryDepth) {
 }
 
 TEST(BmpCodec, DeviceFormatIsWrittenAs32Bits) {
-  TBitmap original = MakePicture(pfDevice, 3, 2);
+  TBitmap original;
+  MakePicture(original, pfDevice, 3, 2);
   TBitmap loaded;
   LoadBmp(loaded, SaveBmp(original));
   EXPECT_EQ(loaded.PixelFormat(), pf32bit);
@@ -88,7 +88,8 @@ TEST(BmpCodec, DeviceFormatIsWrittenAs32Bits) {
 }
 
 TEST(BmpCodec, WrittenLayoutIsThePlainBottomUpForm) {
-  TBitmap b = MakePicture(pf8bit, 3, 2);
+  TBitmap b;
+  MakePicture(b, pf8bit, 3, 2);
   std::vector<Byte> f = SaveBmp(b);
   ASSERT_EQ(f.size(), 14u + 40 + 1024 + 2 * 4);
   EXPECT_EQ(f[0], 'B');
@@ -109,9 +110,11 @@ TEST(BmpCodec, WrittenLayoutIsThePlainBottomUpForm) {
   const Byte* bottom = static_cast<const Byte*>(b.ScanLine(1));
   EXPECT_EQ(0, std::memcmp(f.data() + 14 + 40 + 1024, bottom, 4));
 
-  TBitmap one = MakePicture(pf1bit, 3, 1);
+  TBitmap one;
+  MakePicture(one, pf1bit, 3, 1);
   EXPECT_EQ(SaveBmp(one).size(), 14u + 40 + 8 + 4);
-  TBitmap sixteen = MakePicture(pf16bit, 2, 1);
+  TBitmap sixteen;
+  MakePicture(sixteen, pf16bit, 2, 1);
   std::vector<Byte> s = SaveBmp(sixteen);
   EXPECT_EQ(ReadU32(s, 30), 3u);  // bit fields
   EXPECT_EQ(ReadU32(s, 54), 0x7C00u);
@@ -123,7 +126,8 @@ TEST(BmpCodec, WrittenLayoutIsThePlainBottomUpForm) {
 
 TEST(BmpCodec, WrittenFilesReadBackThroughAnIndependentReader) {
   for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf15bit, pf24bit, pf32bit}) {
-    TBitmap b = MakePicture(format, 6, 4);
+    TBitmap b;
+  MakePicture(b, format, 6, 4);
     std::vector<Byte> f = SaveBmp(b);
     QImage image = QImage::fromData(f.data(), int(f.size()), "BMP");
     ASSERT_FALSE(image.isNull()) << format;
@@ -226,7 +230,8 @@ TEST(BmpCodec, ReadsShortPalettesAndCoreHeaders) {
 }
 
 TEST(BmpCodec, EveryTruncationIsRefusedWithTheMessage) {
-  TBitmap original = MakePicture(pf8bit, 5, 3);
+  TBitmap original;
+  MakePicture(original, pf8bit, 5, 3);
   std::vector<Byte> f = SaveBmp(original);
   for (std::size_t n = 1; n < f.size(); ++n)
     ExpectInvalid(std::vector<Byte>(f.begin(), f.begin() + long(n)), "truncated");
@@ -281,7 +286,8 @@ TEST(BmpCodec, NothingToReadGivesAnEmptyBitmap) {
 }
 
 TEST(BmpCodec, LayoutFormCarriesALengthPrefix) {
-  TBitmap original = MakePicture(pf4bit, 6, 2);
+  TBitmap original;
+  MakePicture(original, pf4bit, 6, 2);
   TMemoryStream stream;
   original.WriteData(&stream);
   std::vector<Byte> bytes = StreamBytes(stream);
@@ -305,7 +311,8 @@ TEST(BmpCodec, LayoutFormCarriesALengthPrefix) {
 }
 
 TEST(BmpCodec, LoadReadsFromTheCurrentPosition) {
-  TBitmap original = MakePicture(pf24bit, 2, 2);
+  TBitmap original;
+  MakePicture(original, pf24bit, 2, 2);
   std::vector<Byte> f = SaveBmp(original);
   TMemoryStream stream;
   stream.WriteBuffer("xyz", 3);
