@@ -17,3 +17,5 @@ inline constexpr const char* SIniFileWriteError = "Unable to write to %s";
 inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* SThreadCreateError = "Thread creation error: %s";
 inline constexpr const char* SOperationAborted = "Operation aborted";
+inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
+inline constexpr const char* SNoTimers = "Not enough timers available";

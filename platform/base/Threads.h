@@ -25,7 +25,9 @@ class TThread : public TObject {
   // last step (or at the first Start/Resume, whichever comes first).
   explicit TThread(bool CreateSuspended);
   // Tells a running thread to terminate, releases it when parked and waits
-  // for it; a thread that never started is just dropped.
+  // for it; a thread that never started is just dropped. C++ destroys a
+  // derived class's members before this runs: a derived class whose Execute
+  // uses its own members calls Terminate() and WaitFor() in its destructor.
   ~TThread() override;
 
   void AfterConstruction();

@@ -383,6 +383,7 @@ class TWinControl : public TControl {
   friend struct TControlBridge;
   friend struct TWinControlImpl;
   friend struct TWindowCreation;
+  friend struct TTabOrderList;
 
   void InsertControl(TControl* AControl);
   void RemoveControl(TControl* AControl);

@@ -121,6 +121,7 @@ class TCustomForm : public TWinControl {
   void SetOnPaint(TNotifyEvent Value) { FOnPaint = std::move(Value); }
 
   bool DialogKey(Word Key, TShiftState Shift) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Loaded() override;
 
   // Platform-internal: the application switches activation through these.

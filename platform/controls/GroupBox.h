@@ -11,5 +11,4 @@ class TGroupBox : public TCustomControl {
  protected:
   void Paint() override;
   void AdjustClientRect(TRect& Rect) override;
-  void CMTextChanged() override;
 };

@@ -111,6 +111,7 @@ class TListBox : public TWinControl {
 
  private:
   friend class TListBoxStrings;
+  friend class TListBoxDelegate;
   struct TImpl;
   friend struct TImpl;
 

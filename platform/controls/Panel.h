@@ -24,7 +24,6 @@ class TPanel : public TCustomControl {
   void Paint() override;
   // Aligned children keep clear of the bevels.
   void AdjustClientRect(TRect& Rect) override;
-  void CMTextChanged() override;
 
  private:
   int BevelSize() const;

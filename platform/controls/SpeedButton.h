@@ -32,7 +32,6 @@ class TSpeedButton : public TGraphicControl {
   void CMMouseEnter() override;
   void CMMouseLeave() override;
   void CMEnabledChanged() override;
-  void CMTextChanged() override;
 
  private:
   enum class TState { Up, Down };

@@ -15,9 +15,9 @@ class TSpinEdit : public TWinControl {
   ~TSpinEdit() override;
 
   int MinValue() const { return FMinValue; }
-  void SetMinValue(int Value);
+  void SetMinValue(int Value) { FMinValue = Value; }
   int MaxValue() const { return FMaxValue; }
-  void SetMaxValue(int Value);
+  void SetMaxValue(int Value) { FMaxValue = Value; }
   int Increment() const { return FIncrement; }
   void SetIncrement(int Value) { FIncrement = Value; }
   int Value() const;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/base/Component.h"
+#include "platform/base/Consts.h"
 #include "platform/base/Events.h"
 #include "platform/base/Types.h"
 
@@ -15,8 +16,7 @@ class TStream;
 class TCanvas;
 class TGraphic;
 
-// The host's texts for graphics.
-inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
+// The host's texts for graphics (SInvalidBitmap is in Consts.h).
 inline constexpr const char* SScanLine = "Scan line index out of range";
 inline constexpr const char* SUnknownExtension = "Unknown picture file extension (.%s)";
 inline constexpr const char* SUnknownClipboardFormat = "Unsupported clipboard format";

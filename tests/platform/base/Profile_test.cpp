@@ -4,6 +4,9 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/IniFiles.h"
 #include "platform/base/Profile.h"
+#include "platform/base/SysUtils.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +47,7 @@ TEST(Profile, MissingFileSectionOrKeyGiveTheDefaultWithoutTrailingBlanks) {
   std::string f = dir.File("Settings.ini");
   EXPECT_EQ(Get(f, "Settings", "Message", "Unanswered  "), "Unanswered");
   EXPECT_EQ(Get(f, "Settings", "Message", "  lead"), "  lead");
+  EXPECT_FALSE(FileExists(f));  // reading never creates the file
   WriteBytes(f, "[Settings]\nRingTone=\n");
   EXPECT_EQ(Get(f, "Nope", "RingTone", "10"), "10");
   EXPECT_EQ(Get(f, "Settings", "RingTime", "10"), "10");
@@ -117,6 +121,21 @@ TEST(Profile, AMissingSectionAndFileAreCreated) {
   WriteBytes(f, "[Old]\r\nA=1");
   ASSERT_TRUE(WritePrivateProfileString("New", "K", "V", f));
   EXPECT_EQ(ReadBytes(f), "[Old]\r\nA=1\r\n[New]\r\nK=V\r\n");
+}
+
+TEST(Profile, RewritingKeepsTheFilesPermissionsAndLeavesNoTemporaryFiles) {
+  TTempDir dir;
+  std::string f = dir.File("Settings.ini");
+  WriteBytes(f, "[Settings]\r\nRingTime=10\r\n");
+  ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
+  ASSERT_TRUE(WritePrivateProfileString("Settings", "RingTime", "3", f));
+  struct stat info {};
+  ASSERT_EQ(::stat(f.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  int entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries, (void)e;
+  EXPECT_EQ(entries, 1);
+  EXPECT_EQ(Get(f, "Settings", "RingTime"), "3");
 }
 
 TEST(Profile, LineBreaksInAValueCannotForgeLines) {

@@ -106,11 +106,15 @@ TEST(Region, RoundRectOutlineIsTheRegionsEdge) {
       bool edge = !PtInRegion(r, x - 1, y) || !PtInRegion(r, x + 1, y) || !PtInRegion(r, x, y - 1) ||
                   !PtInRegion(r, x, y + 1);
       // Every pixel at the region's edge is pen; no pen pixel lies two steps inside.
-      if (edge) EXPECT_EQ(b->Pixel(x, y), clRed) << x << "," << y;
+      if (edge) {
+        EXPECT_EQ(b->Pixel(x, y), clRed) << x << "," << y;
+      }
       bool deep = PtInRegion(r, x - 2, y) && PtInRegion(r, x + 2, y) && PtInRegion(r, x, y - 2) &&
                   PtInRegion(r, x, y + 2) && PtInRegion(r, x - 1, y - 1) && PtInRegion(r, x + 1, y + 1) &&
                   PtInRegion(r, x - 1, y + 1) && PtInRegion(r, x + 1, y - 1);
-      if (deep) EXPECT_EQ(b->Pixel(x, y), clBlue) << x << "," << y;
+      if (deep) {
+        EXPECT_EQ(b->Pixel(x, y), clBlue) << x << "," << y;
+      }
     }
 }
 

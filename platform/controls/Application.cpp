@@ -1,0 +1,253 @@
+#include "platform/controls/Application.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <memory>
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/MainThread.h"
+#include "platform/controls/ApplicationQt.h"
+#include "platform/controls/ControlQt.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Form.h"
+#include "platform/controls/QtText.h"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+QCursor QtCursorOf(TCursor Cursor);
+void RegisterCoreLayoutClasses();
+
+struct TApplication::TImpl {
+  std::unique_ptr<QApplication> App;
+  std::vector<QEventLoop*> Loops;
+  QObject* Poster = nullptr;  // receives calls posted to the message loop
+};
+
+namespace {
+
+std::vector<QEventLoop*>* gLoops = nullptr;
+QObject* gPoster = nullptr;
+
+// Runs every call handed over by other threads; a failing call shows its
+// error box and the rest still run.
+void DrainHandOvers() {
+  for (;;) {
+    try {
+      CheckSynchronize();
+      return;
+    } catch (...) {
+      if (Application == nullptr) return;
+      Application->HandleException(nullptr);
+    }
+  }
+}
+
+}  // namespace
+
+void RunModalLoop(const std::function<bool()>& Finished) {
+  QEventLoop loop;
+  if (gLoops != nullptr) gLoops->push_back(&loop);
+  while (!Finished() && Application != nullptr) {
+    DrainHandOvers();
+    if (Finished()) break;
+    loop.exec();
+  }
+  if (gLoops != nullptr && !gLoops->empty() && gLoops->back() == &loop) gLoops->pop_back();
+}
+
+void WakeModalLoops() {
+  if (gLoops == nullptr) return;
+  for (QEventLoop* loop : *gLoops) loop->exit();
+}
+
+void PostToMainLoop(std::function<void()> Call) {
+  if (gPoster == nullptr) return;
+  QMetaObject::invokeMethod(
+      gPoster, [Call = std::move(Call)] { GuardedCall(nullptr, Call); }, Qt::QueuedConnection);
+}
+
+TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr), FImpl(new TImpl) {
+  if (QApplication::instance() == nullptr) FImpl->App = std::make_unique<QApplication>(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  MarkMainThread();
+  Application = this;
+  static TScreen screen;
+  Screen = &screen;
+  gLoops = &FImpl->Loops;
+  FImpl->Poster = new QObject();
+  gPoster = FImpl->Poster;
+  QObject* poster = FImpl->Poster;
+  SetWakeMainThread([poster] {
+    QMetaObject::invokeMethod(poster, [] { DrainHandOvers(); }, Qt::QueuedConnection);
+  });
+  if (argc > 0 && argv != nullptr && argv[0] != nullptr)
+    FTitle = HostText(QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+  RegisterCoreLayoutClasses();
+}
+
+TApplication::~TApplication() {
+  SetWakeMainThread(nullptr);
+  Destroying();
+  DestroyComponents();
+  FMainForm = nullptr;
+  FActiveForm = nullptr;
+  gPoster = nullptr;
+  gLoops = nullptr;
+  delete FImpl->Poster;
+  FImpl->App.reset();
+  Application = nullptr;
+  Screen = nullptr;
+  delete FImpl;
+}
+
+void TApplication::SetTitle(const std::string& Value) {
+  FTitle = Value;
+  QGuiApplication::setApplicationDisplayName(QtText(Value));
+}
+
+void TApplication::FormCreated(TCustomForm* Form) {
+  if (FMainForm == nullptr) FMainForm = Form;
+  Form->AfterConstruction();
+}
+
+void TApplication::Run() {
+  FRunning = true;
+  if (FMainForm != nullptr && !FMainForm->Visible())
+    GuardedCall(FMainForm, [this] { FMainForm->Show(); });
+  RunModalLoop([this] { return FTerminated; });
+  FRunning = false;
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  DrainHandOvers();
+}
+
+void TApplication::HandleMessage() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  DrainHandOvers();
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  WakeModalLoops();
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr failure = std::current_exception();
+  if (!failure) return;
+  try {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const EAbort&) {
+      return;
+    } catch (const std::exception& e) {
+      if (FOnException)
+        FOnException(Sender, e);
+      else
+        ShowException(e);
+    } catch (...) {
+      const Exception unknown("Unknown exception");
+      if (FOnException)
+        FOnException(Sender, unknown);
+      else
+        ShowException(unknown);
+    }
+  } catch (...) {
+    // The error box itself failed; nothing is left to report it with, and
+    // the message loop must go on.
+  }
+}
+
+void TApplication::ShowException(const std::exception& E) {
+  std::string message = E.what();
+  if (!message.empty() && message.back() != '.') message += '.';
+  TMessageBox box;
+  box.Kind = mtError;
+  box.Caption = FTitle;
+  box.Text = message;
+  box.Buttons = mbOK;
+  ShowMessageBox(box);
+}
+
+TModalResult TApplication::RunModalBox(const std::function<TModalResult()>& Show) {
+  TCustomForm* previous = FActiveForm;
+  if (previous != nullptr) SetActiveForm(nullptr);
+  TModalResult result = mrNone;
+  try {
+    result = Show();
+  } catch (...) {
+    if (previous != nullptr && IsLiveControl(previous) && previous->Visible())
+      SetActiveForm(previous);
+    throw;
+  }
+  if (previous != nullptr && IsLiveControl(previous) && previous->Visible() && FActiveForm == nullptr)
+    SetActiveForm(previous);
+  return result;
+}
+
+void TApplication::SetActiveForm(TCustomForm* Form) {
+  if (Form == FActiveForm) return;
+  if (Form != nullptr && !IsLiveControl(Form)) return;
+  TCustomForm* old = FActiveForm;
+  FActiveForm = Form;
+  if (old != nullptr && IsLiveControl(old)) old->SetActive(false);
+  if (Form != nullptr && FActiveForm == Form) Form->SetActive(true);
+}
+
+void TApplication::FormDestroying(TCustomForm* Form) {
+  if (FMainForm == Form) FMainForm = nullptr;
+  if (FActiveForm == Form) FActiveForm = nullptr;
+}
+
+void TApplication::Guarded(TObject* Sender, const std::function<void()>& Call) {
+  GuardedCall(Sender, Call);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove) {
+    if (AComponent == FMainForm) FMainForm = nullptr;
+    if (AComponent == FActiveForm) FActiveForm = nullptr;
+  }
+}
+
+int TScreen::Width() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s != nullptr ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s != nullptr ? s->geometry().height() : 0;
+}
+
+void TScreen::SetCursor(TCursor Value) {
+  if (FCursor == Value) return;
+  const bool had = FCursor != crDefault;
+  FCursor = Value;
+  if (Value == crDefault) {
+    if (had) QApplication::restoreOverrideCursor();
+  } else if (had) {
+    QApplication::changeOverrideCursor(QtCursorOf(Value));
+  } else {
+    QApplication::setOverrideCursor(QtCursorOf(Value));
+  }
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  return Application != nullptr ? Application->ActiveForm() : nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const {
+  TCustomForm* form = ActiveForm();
+  return form != nullptr ? form->ActiveControl() : nullptr;
+}
