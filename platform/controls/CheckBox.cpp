@@ -25,7 +25,7 @@ Qt::CheckState QtState(TCheckBoxState State) {
 }  // namespace
 
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
-  auto* box = new QCheckBox();
+  auto* box = new TKeysStayHere<QCheckBox>();
   box->setAutoFillBackground(true);
   FImpl->Box = box;
   AttachNativeWidget(this, box);

@@ -16,7 +16,7 @@ struct TEdit::TImpl {
 };
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
-  auto* line = new QLineEdit();
+  auto* line = new TKeysStayHere<QLineEdit>();
   line->setMaxLength(32767);  // our MaxLength is enforced on user edits only
   FImpl->Line = line;
   AttachNativeWidget(this, line);
@@ -49,8 +49,10 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<T
     }
     d.LastText = d.Line->text();
   });
-  QObject::connect(line, &QLineEdit::textChanged, &FImpl->Context, [this](const QString& now) {
-    if (!FImpl->Limiting) FImpl->LastText = now;
+  // Read back rather than taken from the signal: Qt may still report the
+  // refused text after the edit above undid it.
+  QObject::connect(line, &QLineEdit::textChanged, &FImpl->Context, [this](const QString&) {
+    if (!FImpl->Limiting) FImpl->LastText = FImpl->Line->text();
   });
 }
 

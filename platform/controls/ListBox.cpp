@@ -206,7 +206,7 @@ TListBox::TListBox(TComponent* AOwner)
       FItems(std::make_unique<TListBoxStrings>(this)),
       FCanvas(std::make_unique<TCanvas>(nullptr)),
       FImpl(std::make_unique<TImpl>()) {
-  auto* list = new QListWidget();
+  auto* list = new TKeysStayHere<QListWidget>();
   FImpl->List = list;
   FImpl->Delegate = std::make_unique<TListBoxDelegate>(this);
   list->setItemDelegate(FImpl->Delegate.get());

@@ -336,7 +336,11 @@ void TBitmap::SetPixel(int X, int Y, TColor Color) {
 }
 
 TColor TBitmap::TransparentColor() const {
-  if (FTransparentColor != clDefault) return ColorToRGB(FTransparentColor);
+  if (FTransparentColor != clDefault) {
+    TColor color = ColorToRGB(FTransparentColor);
+    // A palette-relative colour ($02BBGGRR) means the same RGB here.
+    return (unsigned(color) >> 24) == 0x02 ? color & 0xFFFFFF : color;
+  }
   if (Monochrome()) return clWhite;
   return Pixel(0, FHeight - 1);
 }
@@ -354,11 +358,6 @@ void TBitmap::SetTransparentMode(TTransparentMode Value) {
     SetTransparentColor(clDefault);
   else
     SetTransparentColor(TransparentColor());
-}
-
-void TBitmap::SetTransparent(bool Value) {
-  if (Value == Transparent()) return;
-  TGraphic::SetTransparent(Value);
 }
 
 bool TBitmap::Monochrome() const {

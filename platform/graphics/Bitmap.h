@@ -103,7 +103,9 @@ class TBitmap : public TGraphic {
   void SetPixel(int X, int Y, TColor Color);
 
   // The colour drawn as see-through when Transparent is on: under tmAuto the
-  // bottom-left pixel, under tmFixed the colour last set (clDefault = auto).
+  // bottom-left pixel (white for a monochrome bitmap), under tmFixed the
+  // colour last set, system colours resolved, a palette-relative colour
+  // ($02BBGGRR) taken as its RGB. Setting clDefault returns to tmAuto.
   TColor TransparentColor() const;
   void SetTransparentColor(TColor Value);
   TTransparentMode TransparentMode() const { return FTransparentMode; }
@@ -133,8 +135,9 @@ class TBitmap : public TGraphic {
   void SaveToClipboardFormat(TClipboardFormat& Format, std::vector<Byte>& Data) override;
   void LoadFromClipboardFormat(TClipboardFormat Format, const std::vector<Byte>& Data) override;
 
+  // Stretches the picture into Rect (nearest pixels); when Transparent,
+  // pixels of TransparentColor are left out.
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
-  void SetTransparent(bool Value) override;
 
   // Tells listeners that the pixels were changed through ScanLine/Bits.
   void Modify() { Changed(this); }

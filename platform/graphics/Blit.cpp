@@ -180,6 +180,7 @@ bool StretchBlt(TCanvas* Dest, int X, int Y, int Width, int Height, TCanvas* Sou
   QPainter& painter = surface.Painter();
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(destArea.topLeft(), pixels);
+  surface.Finish();
   return true;
 }
 
@@ -199,6 +200,7 @@ bool TransparentStretchBlt(TCanvas* Dest, int X, int Y, int Width, int Height, T
     for (int x = 0; x < Width; ++x)
       if ((row[x] & 0xFFFFFF) != clear) surface.SetPixel(d.X + x, d.Y + y, row[x]);
   }
+  surface.Finish();
   return true;
 }
 

@@ -102,7 +102,16 @@ TRect TCanvas::ClipRect() const {
 void TCanvas::IntersectClipRect(int Left, int Top, int Right, int Bottom) {
   TPoint a = LogicalToDevice(TPoint{Left, Top});
   TPoint b = LogicalToDevice(TPoint{Right, Bottom});
-  TRegion rect = CreateRectRgn(a.X, a.Y, b.X, b.Y);
+  int left = a.X, top = a.Y, right = b.X, bottom = b.Y;
+  if (FSurface != nullptr) {
+    // Beyond the surface nothing is drawn anyway; this keeps huge
+    // rectangles from becoming huge regions.
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, FSurface->Width());
+    bottom = std::min(bottom, FSurface->Height());
+  }
+  TRegion rect = CreateRectRgn(left, top, right, bottom);
   FState.Clip = FState.Clipped ? FState.Clip.Intersected(rect) : rect;
   FState.Clipped = true;
 }
@@ -193,4 +202,5 @@ void TCanvas::SetPixels(int X, int Y, TColor Color) {
   TPoint d = LogicalToDevice(TPoint{X, Y});
   TSurfacePainter surface(*this, QRect(d.X, d.Y, 1, 1));
   if (surface.Active()) surface.SetPixel(d.X, d.Y, QtRgb(Color));
+  surface.Finish();
 }

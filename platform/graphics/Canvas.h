@@ -105,8 +105,8 @@ class TCanvas : public TPersistent {
   void FillRect(const TRect& Rect);
   // One-pixel frame in the brush colour.
   void FrameRect(const TRect& Rect);
-  // Outline with the pen (centred on the edge pixels; wider pens grow
-  // outwards by (Width - 1) / 2), inside with the brush.
+  // Outline with the pen, inside with the brush. The pen is centred on the
+  // edge: it reaches Width / 2 pixels outside the rectangle and the rest inside.
   void Rectangle(int X1, int Y1, int X2, int Y2);
   void Rectangle(const TRect& Rect) { Rectangle(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom); }
   // Corners rounded by an ellipse X3 by Y3. With a pen of width 1 the pixels

@@ -25,6 +25,7 @@ void FillDeviceRegion(TCanvas& Canvas, const TRegion& Region, TColor Color) {
   QPainter& painter = surface.Painter();
   const QColor color = QColor::fromRgb(QtRgb(Color));
   for (const QRect& rect : QtRegion(Region)) painter.fillRect(rect, color);
+  surface.Finish();
 }
 
 // On/off runs of the dashed pen styles, in pixels along the line.
@@ -64,8 +65,10 @@ struct TPenReach {
 
 TPenReach PenReach(const TPen& Pen) {
   if (Pen.Style() == psClear) return TPenReach{0, 0};
+  // A pen is centred on the shape's edge: an even width puts half of it
+  // outside, an odd one the larger half inside (width 1 lies on the edge).
   int width = std::max(Pen.Width(), 1);
-  return TPenReach{(width - 1) / 2, width - (width - 1) / 2};
+  return TPenReach{width / 2, width - width / 2};
 }
 
 }  // namespace
@@ -130,6 +133,7 @@ void TCanvas::LineTo(int X, int Y) {
       y += sy;
     }
   }
+  surface.Finish();
 }
 
 // ---- Rectangles ----
@@ -142,6 +146,7 @@ void TCanvas::FillRect(const TRect& Rect) {
   TSurfacePainter surface(*this, area);
   if (!surface.Active()) return;
   surface.Painter().fillRect(area, QColor::fromRgb(QtRgb(FBrush->Color())));
+  surface.Finish();
 }
 
 void TCanvas::FrameRect(const TRect& Rect) {
@@ -223,6 +228,7 @@ void TCanvas::DrawFocusRect(const TRect& Rect) {
     invert(a.X, y);
     if (b.X - 1 > a.X) invert(b.X - 1, y);
   }
+  surface.Finish();
 }
 
 void TCanvas::FillRgn(const TRegion& Region) {

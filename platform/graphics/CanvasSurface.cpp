@@ -119,13 +119,21 @@ TSurfacePainter::TSurfacePainter(TCanvas& Canvas, const QRect& Area)
   }
 }
 
-TSurfacePainter::~TSurfacePainter() {
+void TSurfacePainter::Finish() {
+  if (FFinished) return;
+  FFinished = true;
   if (FBounds.isEmpty()) return;
   bool drew = FPainter != nullptr || FPixelsTouched;
   FPainter.reset();
   if (!drew) return;
   if (!FOriginal.isNull()) WriteBackPaletted();
   FCanvas.Changed();
+}
+
+TSurfacePainter::~TSurfacePainter() {
+  if (FFinished || FBounds.isEmpty()) return;
+  FPainter.reset();
+  if (!FOriginal.isNull()) WriteBackPaletted();
 }
 
 QPainter& TSurfacePainter::Painter() {

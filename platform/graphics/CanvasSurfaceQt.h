@@ -35,7 +35,10 @@ class TSurfacePainter {
   // Opens the pixels of Canvas's surface that lie in Area (device
   // coordinates) and inside the canvas's clip.
   TSurfacePainter(TCanvas& Canvas, const QRect& Area);
-  // Ends the drawing: writes paletted pixels back and tells the canvas.
+  // Ends the drawing: writes paletted pixels back, then tells the canvas's
+  // listeners when anything was drawn. Call it once the drawing succeeded.
+  void Finish();
+  // Without Finish (an exception on the way): writes back, tells nobody.
   ~TSurfacePainter();
   TSurfacePainter(const TSurfacePainter&) = delete;
   TSurfacePainter& operator=(const TSurfacePainter&) = delete;
@@ -69,4 +72,5 @@ class TSurfacePainter {
   QPoint FImageOrigin;    // device position of FImage's pixel (0, 0)
   std::unique_ptr<QPainter> FPainter;
   bool FPixelsTouched = false;
+  bool FFinished = false;
 };

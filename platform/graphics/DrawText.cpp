@@ -35,6 +35,7 @@ void PaintTextLine(TCanvas& Canvas, QPoint TopLeft, const QString& Text, int Und
     int y = TopLeft.y() + metrics.ascent() + std::max(metrics.underlinePos(), 1);
     painter.fillRect(QRect(x, y, w, std::max(metrics.lineWidth(), 1)), color);
   }
+  surface.Finish();
 }
 
 // The text as it shows: prefixes resolved, one underlined character at most.
@@ -150,6 +151,7 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text)
       QRect area(d.X, d.Y, Rect.Width(), Rect.Height());
       TSurfacePainter surface(*this, area);
       if (surface.Active()) surface.Painter().fillRect(area, QColor::fromRgb(QtRgb(FState.BkColor)));
+      surface.Finish();
     }
     TPoint d = LogicalToDevice(TPoint{X, Y});
     PaintTextLine(*this, QPoint(d.X, d.Y), QtLatin1(Text), -1, false);

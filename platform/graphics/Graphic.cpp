@@ -235,8 +235,7 @@ void TPicture::SetGraphic(TGraphic* Value) {
 }
 
 TBitmap* TPicture::Bitmap() {
-  if (auto* bitmap = dynamic_cast<TBitmap*>(FGraphic); bitmap && typeid(*bitmap) == typeid(TBitmap))
-    return bitmap;
+  if (auto* bitmap = dynamic_cast<TBitmap*>(FGraphic)) return bitmap;
   ReplaceGraphic(new TBitmap);
   return static_cast<TBitmap*>(FGraphic);
 }

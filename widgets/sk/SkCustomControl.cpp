@@ -54,9 +54,17 @@ void TSkCustomControl::StyleManagerGone(TSkStyleManager* Manager) {
 }
 
 void TSkCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == TOperation::opRemove &&
-      (AComponent == FSkStyleManager || dynamic_cast<TSkStyleManager*>(AComponent) != nullptr))
+  // The removal of any style manager drops the control's reference. When the
+  // manager removed is another one, the control also leaves its own
+  // manager's list, which would otherwise keep it after it is freed.
+  if (Operation == TOperation::opRemove && FSkStyleManager != nullptr &&
+      (AComponent == FSkStyleManager || dynamic_cast<TSkStyleManager*>(AComponent) != nullptr)) {
+    if (AComponent != FSkStyleManager) {
+      FSkStyleManager->UnregisterControl(this);
+      FSkStyleManager->RemoveFreeNotification(this);
+    }
     FSkStyleManager = nullptr;
+  }
   TCustomControl::Notification(AComponent, Operation);
 }
 

@@ -162,6 +162,9 @@ void RegisterStyleManager() {
 }  // namespace
 
 void RegisterSkLayout() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
   RegisterEnums();
   RegisterColorSets();
   RegisterControlBase();

@@ -13,8 +13,11 @@ TSkStyleManager::TSkStyleManager(TComponent* AOwner)
 
 TSkStyleManager::~TSkStyleManager() {
   Destroying();
-  // Controls still naming this manager forget it now, while it is whole, so
-  // none of them unregisters from a freed manager later.
+  // Leave the owner now, while this is still a whole manager, so that the
+  // owner's other components recognise what is being removed.
+  if (Owner() != nullptr) Owner()->RemoveComponent(this);
+  // Controls still naming this manager forget it now, so none of them
+  // unregisters from a freed manager later.
   std::vector<TSkCustomControl*> controls;
   controls.swap(FControls);
   for (TSkCustomControl* control : controls) control->StyleManagerGone(this);

@@ -239,6 +239,8 @@ TEST(Bitmap, TransparentColourIsBottomLeftUnlessFixed) {
   b.SetTransparentColor(clBtnFace);
   EXPECT_EQ(b.TransparentMode(), tmFixed);
   EXPECT_EQ(b.TransparentColor(), RGB(212, 208, 200));
+  b.SetTransparentColor(0x02000000 | clRed);  // palette-relative
+  EXPECT_EQ(b.TransparentColor(), clRed);
   b.SetTransparentMode(tmAuto);
   EXPECT_EQ(b.TransparentColor(), clLime);
 

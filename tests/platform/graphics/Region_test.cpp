@@ -153,7 +153,7 @@ TEST(Region, EllipseMatchesEllipticRegion) {
   ExpectPaintedIsRegion(*b, CreateEllipticRgn(3, 2, 36, 27), "Ellipse");
 }
 
-TEST(Region, WidePenGrowsOutwardByHalfItsWidth) {
+TEST(Region, WidePenIsCentredOnTheEdge) {
   // Pen width 5: two pixels outside the box, three inside.
   std::unique_ptr<TBitmap> b(NewWhiteBitmap(40, 40));
   TCanvas* canvas = b->Canvas();
@@ -169,6 +169,22 @@ TEST(Region, WidePenGrowsOutwardByHalfItsWidth) {
   EXPECT_EQ(b->Pixel(27, 20), clRed);
   EXPECT_EQ(b->Pixel(31, 20), clRed);
   EXPECT_EQ(b->Pixel(32, 20), clWhite);
+  // An even width 2h drawn on a box inset by h covers the picture from its
+  // edge: a framed panel's outline starts at pixel 0. Outside, the corners
+  // are rounded by the pen's half width, as a round pen's joins are.
+  std::unique_ptr<TBitmap> panel(NewWhiteBitmap(60, 45));
+  panel->Canvas()->Pen()->SetColor(clSilver);
+  panel->Canvas()->Pen()->SetWidth(20);
+  panel->Canvas()->RoundRect(10, 10, 50, 35, 0, 0);
+  EXPECT_EQ(panel->Pixel(30, 0), clSilver);
+  EXPECT_EQ(panel->Pixel(0, 22), clSilver);
+  EXPECT_EQ(panel->Pixel(59, 22), clSilver);
+  EXPECT_EQ(panel->Pixel(30, 44), clSilver);
+  EXPECT_EQ(panel->Pixel(0, 0), clWhite);
+  EXPECT_EQ(panel->Pixel(19, 19), clSilver);
+  EXPECT_EQ(panel->Pixel(20, 20), clWhite);
+  EXPECT_EQ(panel->Pixel(39, 24), clWhite);
+  EXPECT_EQ(panel->Pixel(40, 25), clSilver);
 }
 
 TEST(Region, CombinationsAgreeWithMembership) {
