@@ -1,7 +1,6 @@
 #include "platform/graphics/Canvas.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "platform/base/Exceptions.h"
 #include "platform/graphics/Bitmap.h"

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,9 @@ class TCanvasF {
 
   // The picture as a 24-bit bitmap. With a key colour, pixels no shape
   // touched take it.
-  TBitmap ToBitmap(const TRgb* Key) const {
-    TBitmap bmp;
+  std::unique_ptr<TBitmap> ToBitmap(const TRgb* Key) const {
+    auto result = std::make_unique<TBitmap>();
+    TBitmap& bmp = *result;
     bmp.SetPixelFormat(pf24bit);
     bmp.SetSize(FW, FH);
     for (int y = 0; y < FH; ++y) {
@@ -87,7 +89,7 @@ class TCanvasF {
         row[x * 3 + 2] = Byte(std::clamp(int(std::lround(c.R)), 0, 255));
       }
     }
-    return bmp;
+    return result;
   }
 
  private:
@@ -254,15 +256,13 @@ void WriteBytes(const std::string& Path, const void* Data, size_t Size) {
 }
 
 void WriteJpeg(const std::string& Path, const TCanvasF& C) {
-  TBitmap bmp = C.ToBitmap(nullptr);
-  std::vector<Byte> jpeg = EncodeJpeg(bmp, 90);
+  std::vector<Byte> jpeg = EncodeJpeg(*C.ToBitmap(nullptr), 90);
   WriteBytes(Path, jpeg.data(), jpeg.size());
 }
 
 void WriteBmp(const std::string& Path, const TCanvasF& C, const TRgb* Key) {
-  TBitmap bmp = C.ToBitmap(Key);
   TMemoryStream stream;
-  bmp.SaveToStream(&stream);
+  C.ToBitmap(Key)->SaveToStream(&stream);
   WriteBytes(Path, stream.Memory(), size_t(stream.Size()));
 }
 
