@@ -12,11 +12,13 @@ function(tamblin_library name)
   target_link_libraries(${name} PUBLIC ${A_DEPS})
 endfunction()
 
-# tamblin_tests(<name> LABEL <label> [DEPS <targets>...])
+# tamblin_tests(<name> LABEL <label> [DEPS <targets>...] [PROPERTIES <test properties>...])
 # One GoogleTest executable of every *_test.cpp (and helper .cpp/.h) in the
 # calling folder; each test is labelled for ctest -L and runs headless.
+# PROPERTIES go to every test of the executable as well, e.g.
+# PROPERTIES RESOURCE_LOCK udp_ports for tests that use the program's ports.
 function(tamblin_tests name)
-  cmake_parse_arguments(A "" "LABEL" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "LABEL" "DEPS;PROPERTIES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   add_executable(${name} ${srcs})
@@ -29,7 +31,7 @@ function(tamblin_tests name)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${A_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               TIMEOUT 120)
+               TIMEOUT 120 ${A_PROPERTIES})
 endfunction()
 
 # tamblin_fuzzer(<name> SOURCE <file.cpp> [DEPS <targets>...])

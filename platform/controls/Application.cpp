@@ -200,7 +200,14 @@ void TApplication::SetActiveForm(TCustomForm* Form) {
   TCustomForm* old = FActiveForm;
   FActiveForm = Form;
   if (old != nullptr && IsLiveControl(old)) old->SetActive(false);
-  if (Form != nullptr && FActiveForm == Form) Form->SetActive(true);
+  if (Form != nullptr && FActiveForm == Form) {
+    QWidget* w = ControlWidget(Form);
+    if (w->isVisible() && QApplication::activeWindow() != w) {
+      ExpectWindowActivation(Form);
+      w->activateWindow();
+    }
+    Form->SetActive(true);
+  }
 }
 
 void TApplication::FormDestroying(TCustomForm* Form) {

@@ -27,6 +27,7 @@ Qt::CheckState QtState(TCheckBoxState State) {
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
   auto* box = new TKeysStayHere<QCheckBox>();
   box->setAutoFillBackground(true);
+  box->setBackgroundRole(QPalette::Window);  // the box stands on its own colour
   FImpl->Box = box;
   AttachNativeWidget(this, box);
   // The click is the box's own (after its tick changed), not the mouse routing's.

@@ -94,12 +94,8 @@ void TControl::ApplyBoundsToWindow() {
   auto* win = dynamic_cast<TWinControl*>(this);
   if (win == nullptr) return;
   QWidget* w = ControlWidget(win);
-  if (w->isWindow()) {
-    w->move(FLeft, FTop);
-    w->resize(FWidth, FHeight);
-  } else {
-    w->setGeometry(FLeft, FTop, FWidth, FHeight);
-  }
+  // A window's position is that of its client area, like its size.
+  w->setGeometry(FLeft, FTop, FWidth, FHeight);
 }
 
 void TControl::RequestParentAlign() {

@@ -31,6 +31,7 @@ std::unordered_set<const TControl*>& LiveControls() {
 
 TControl* gCapture = nullptr;
 TControl* gHover = nullptr;
+bool gReplacingKey = false;
 
 TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons = Qt::NoButton) {
   TShiftState s = 0;
@@ -141,6 +142,20 @@ struct TControlBridge {
     return C;
   }
 
+  // The control under a screen point within the window that holds W.
+  static TControl* ControlUnderPoint(QWidget* W, const QPoint& Global) {
+    QWidget* top = W->window();
+    QWidget* w = top->childAt(top->mapFromGlobal(Global));
+    if (w == nullptr && top->rect().contains(top->mapFromGlobal(Global))) w = top;
+    for (; w != nullptr; w = w->parentWidget()) {
+      TWinControl* c = ControlOfWidget(w);
+      if (c == nullptr || !w->isEnabled()) continue;
+      const QPoint l = ControlWidget(c)->mapFromGlobal(Global);
+      return Under(c, TPoint{l.x(), l.y()}, true, nullptr);
+    }
+    return nullptr;
+  }
+
   static bool InsideCapture(TPoint Global) {
     if (gCapture == nullptr) return false;
     return gCapture->ClientRect().Contains(gCapture->ScreenToClient(Global));
@@ -221,8 +236,7 @@ struct TControlBridge {
           GuardedCall(target, [&] { target->MouseUp(button, shift, pos.X, pos.Y); });
         if (IsLiveControl(C)) {
           // The release may leave the mouse over another control than the one pressed.
-          TControl* now = C->ClientRect().Contains(local) ? Under(C, local, true, nullptr) : nullptr;
-          UpdateHover(now, InsideCapture(global));
+          UpdateHover(ControlUnderPoint(W, gp), InsideCapture(global));
         }
         return !native;
       }
@@ -232,6 +246,8 @@ struct TControlBridge {
   }
 
   static bool Key(TWinControl* C, QWidget* W, QKeyEvent* E) {
+    // The replacement of a character changed by OnKeyPress goes straight to the widget.
+    if (gReplacingKey) return false;
     const Word vk = VirtualKeyOfQtKey(E->key());
     const TShiftState shift = ShiftOf(E->modifiers());
     const bool native = C->FImpl->Native;
@@ -271,7 +287,9 @@ struct TControlBridge {
           QKeyEvent replaced(QEvent::KeyPress, E->key(), E->modifiers(),
                              QString(QChar(char16_t(static_cast<unsigned char>(ch)))),
                              E->isAutoRepeat());
+          gReplacingKey = true;
           QCoreApplication::sendEvent(W, &replaced);
+          gReplacingKey = false;
           return true;
         }
       }
@@ -335,21 +353,43 @@ struct TControlBridge {
         GuardedCall(form, [form] { form->Close(); });
         return true;
       case QEvent::WindowActivate:
-        if (Application != nullptr && form->Visible()) Application->SetActiveForm(form);
+        if (Application != nullptr && form->Visible() && AcceptWindowActivation(form))
+          Application->SetActiveForm(form);
         return false;
       case QEvent::Resize:
         if (W->width() != form->Width() || W->height() != form->Height())
           GuardedCall(form, [&] { form->SetBounds(form->Left(), form->Top(), W->width(), W->height()); });
         return false;
       case QEvent::Move:
-        form->FLeft = W->x();
-        form->FTop = W->y();
+        form->FLeft = W->geometry().x();
+        form->FTop = W->geometry().y();
         return false;
       default:
         return false;
     }
   }
 };
+
+namespace {
+// The window system reports activations late: an activation we asked for
+// arrives after our own bookkeeping has moved on. Until the one asked for
+// last has arrived, reports of other windows are stale and dropped.
+TCustomForm* gAwaitedActivation = nullptr;
+}  // namespace
+
+void ExpectWindowActivation(TCustomForm* Form) { gAwaitedActivation = Form; }
+
+bool AcceptWindowActivation(TCustomForm* Form) {
+  if (gAwaitedActivation != nullptr && IsLiveControl(gAwaitedActivation)) {
+    if (Form != gAwaitedActivation) return false;
+    gAwaitedActivation = nullptr;
+    return true;
+  }
+  gAwaitedActivation = nullptr;
+  // No modal window of ours lets another one be activated.
+  TCustomForm* active = Application != nullptr ? Application->ActiveForm() : nullptr;
+  return active == nullptr || !active->Modal() || active == Form;
+}
 
 void UpdateHover(TControl* Under, bool InsideCapture) {
   TControl* effective = gCapture != nullptr ? (InsideCapture ? gCapture : nullptr) : Under;

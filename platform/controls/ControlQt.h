@@ -69,3 +69,9 @@ void UpdateHover(TControl* Under, bool InsideCapture);
 void GuardedCall(TObject* Sender, const std::function<void()>& Call);
 // Installs the input routing on a widget of Control.
 void InstallBridge(TWinControl* Control, QWidget* Widget);
+
+// Activation reports of the window system: we ask for Form's activation
+// (its report is awaited), and whether a report for Form is to be believed.
+class TCustomForm;
+void ExpectWindowActivation(TCustomForm* Form);
+bool AcceptWindowActivation(TCustomForm* Form);

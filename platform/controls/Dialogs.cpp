@@ -97,7 +97,10 @@ TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButt
                         int /*HelpCtx*/) {
   TMessageBox box;
   box.Kind = DlgType;
-  box.Caption = DlgType == mtCustom ? Application->Title() : KindCaption(DlgType);
+  if (DlgType != mtCustom)
+    box.Caption = KindCaption(DlgType);
+  else if (Application != nullptr)
+    box.Caption = Application->Title();
   box.Text = Msg;
   box.Buttons = Buttons;
   return ShowMessageBox(box);

@@ -16,9 +16,18 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BitmapQt.h"
 #include "platform/layout/LayoutReader.h"
+#include "platform/layout/Resources.h"
 
 void NotifyControlWindowCreated(TControl* Control);
 void RegisterCoreLayoutClasses();
+
+// Programs that embed files define FindEmbeddedResource in their generated
+// resource source. Every program with forms links the layout reader, also
+// those (tests, tools) that embed nothing: for them this stand-in finds no
+// file, and reading an embedded layout fails with the reader's clear error.
+__attribute__((weak)) const std::string_view* FindEmbeddedResource(std::string_view) {
+  return nullptr;
+}
 
 namespace {
 
@@ -70,6 +79,10 @@ void TCustomForm::AfterConstruction() {
   if (FCreated) return;
   FCreated = true;
   GuardedCall(this, [this] { DoCreate(); });
+  if (FShowWhenCreated && IsLiveControl(this)) {
+    FShowWhenCreated = false;
+    Show();
+  }
 }
 
 void TCustomForm::DoCreate() {
@@ -186,6 +199,11 @@ void TCustomForm::PlaceOnScreen() {
 }
 
 void TCustomForm::SetVisible(bool Value) {
+  if (IsLoading()) {
+    // A form is shown only once it is complete: read and created.
+    FShowWhenCreated = Value;
+    return;
+  }
   if (Visible() == Value) return;
   QWidget* w = ControlWidget(this);
   if (Value) {
@@ -197,7 +215,6 @@ void TCustomForm::SetVisible(bool Value) {
     w->show();
     w->raise();
     if (Application != nullptr) Application->SetActiveForm(this);
-    w->activateWindow();
   } else {
     DoHide();
     TControl::SetVisible(false);
@@ -359,12 +376,7 @@ void TCustomForm::SetWindowFocus() {
   }
   if (target == nullptr) return;
   FocusMoved(target);
-  if (IsLiveControl(target)) {
-    QWidget* w = ControlWidget(target);
-    if (w->focusPolicy() == Qt::NoFocus && w->focusProxy() == nullptr)
-      w->setFocusPolicy(Qt::ClickFocus);
-    w->setFocus(Qt::OtherFocusReason);
-  }
+  if (IsLiveControl(target)) ControlWidget(target)->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::FocusMoved(TWinControl* Control) {

@@ -43,8 +43,9 @@ class TCustomForm : public TWinControl {
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 
-  // Runs OnCreate, once. CreateForm calls it after the constructor; Show and
-  // ShowModal call it when nobody did.
+  // Runs OnCreate, once, then shows the form when its layout made it
+  // visible. CreateForm calls it after the constructor; Show and ShowModal
+  // call it when nobody did.
   void AfterConstruction();
 
   // Reads the form's layout (an embedded layout file by name, or a text) with
@@ -163,6 +164,7 @@ class TCustomForm : public TWinControl {
   bool FCreated = false;
   bool FPlaced = false;
   bool FReleased = false;
+  bool FShowWhenCreated = false;  // the layout made it visible
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusNotified = nullptr;  // the control OnEnter last ran for
   TNotifyEvent FOnCreate, FOnDestroy, FOnShow, FOnHide, FOnActivate, FOnDeactivate, FOnPaint;

@@ -2,8 +2,9 @@
 // TLabel: text drawn on its parent, without a window of its own. It takes
 // the parent's colour unless Transparent, in which case whatever lies below
 // shows around the letters. With AutoSize (the default) it resizes to its
-// text after every change of text or font (with WordWrap only its height
-// follows). An "&" underlines the next character ("&&" shows one "&").
+// text after every change of text or font; with WordWrap the lines break at
+// the present width and the label takes the wrapped text's size. An "&"
+// underlines the next character ("&&" shows one "&").
 #include "platform/controls/Alignment.h"
 #include "platform/controls/CustomControl.h"
 

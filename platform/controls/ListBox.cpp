@@ -113,9 +113,12 @@ void TListBoxStrings::Insert(int Index, const std::string& S) {
 void TListBoxStrings::Delete(int Index) {
   if (Index < 0 || Index >= Count()) return;
   auto& impl = *FOwner->FImpl;
+  const bool wasSelected = FOwner->ItemIndex() == Index;
   impl.Items.erase(impl.Items.begin() + Index);
   impl.ProgramSelects = true;
   delete impl.List->takeItem(Index);
+  // Qt selects the row that moves up; the host's list is left without a selection.
+  if (wasSelected) impl.List->clearSelection();
   impl.ProgramSelects = false;
 }
 

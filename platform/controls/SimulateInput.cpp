@@ -49,6 +49,21 @@ QWidget* WidgetUnder(TControl* Target, const QPoint& Global) {
   return child != nullptr ? child : top;
 }
 
+// A press on a control that takes the focus when clicked (edits, lists)
+// focuses it first, as the window system does.
+void GiveClickFocus(QWidget* Widget) {
+  for (QWidget* w = Widget; w != nullptr; w = w->parentWidget()) {
+    if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus)) {
+      TWinControl* control = nullptr;
+      for (QWidget* owner = w; owner != nullptr && control == nullptr; owner = owner->parentWidget())
+        control = ControlOfWidget(owner);
+      if (control != nullptr && control->CanFocus() && !control->Focused()) control->SetFocus();
+      return;
+    }
+    if (w->isWindow()) return;
+  }
+}
+
 void SendMouse(QEvent::Type Type, TControl* Target, Qt::MouseButton Button, int X, int Y,
                TShiftState Shift) {
   if (Target == nullptr || !IsLiveControl(Target)) return;
@@ -57,7 +72,10 @@ void SendMouse(QEvent::Type Type, TControl* Target, Qt::MouseButton Button, int 
   QWidget* widget = (gGrab && gButtons != Qt::NoButton) ? gGrab.data() : WidgetUnder(Target, global);
   if (widget == nullptr) return;
   if (Type == QEvent::MouseButtonPress || Type == QEvent::MouseButtonDblClick) {
-    if (gButtons == Qt::NoButton) gGrab = widget;
+    if (gButtons == Qt::NoButton) {
+      gGrab = widget;
+      GiveClickFocus(widget);
+    }
     gButtons |= Button;
   } else if (Type == QEvent::MouseButtonRelease) {
     gButtons &= ~Qt::MouseButtons(Button);

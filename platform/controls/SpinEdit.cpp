@@ -55,8 +55,6 @@ struct TSpinEdit::TImpl {
 
 TSpinEdit::TSpinEdit(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
   auto* box = new TSpinBox(this);
-  box->setKeyboardTracking(false);
-  box->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
   FImpl->Box = box;
   AttachNativeWidget(this, box);
   BridgeInnerWidget(this, box->Line());

@@ -1,7 +1,7 @@
 #pragma once
 // Makes the standard controls, the timer and the file-open dialog known to
 // the layout reader, with the properties and events layouts give them.
-// Idempotent; the controls library runs it before its first layout is read.
+// Idempotent; a program calls it at start-up, before its first layout is read.
 //
 // Binary properties:
 //   Picture.Data (TImage)    the picture's layout form: the graphic's class

@@ -218,8 +218,8 @@ TCanvasF GlyphSnapshot() {  // a still camera
 
 TCanvasF GlyphRefresh() {  // a blue circular arrow
   TCanvasF c(16, 16, kButtonFace);
-  c.Draw(Arc(8, 8.5, 4, 6.5, 60, 20), Rgb(30, 90, 200));
-  c.Draw(Triangle(9.5, 0.5, 15.5, 5.5, 9, 8), Rgb(30, 90, 200));
+  c.Draw(Arc(8, 8.5, 4, 6.5, 95, 15), Rgb(30, 90, 200));
+  c.Draw(Triangle(7.6, 0.2, 7.6, 7.2, 12.6, 3.7), Rgb(30, 90, 200));
   return c;
 }
 

@@ -66,8 +66,6 @@ class TSkCustomControl : public TCustomControl {
   // Selects what the next ticks do; the timer keeps running until a step stops it.
   void UseFadeIn() { FFadeStep = &TSkCustomControl::FadeInStep; }
   void UseFadeOut() { FFadeStep = &TSkCustomControl::FadeOutStep; }
-  bool FadingIn() const { return FFadeStep == &TSkCustomControl::FadeInStep; }
-  bool FadingOut() const { return FFadeStep == &TSkCustomControl::FadeOutStep; }
 
   void CMEnabledChanged() override;
   void CMFocusChanged(TWinControl* Focused) override;

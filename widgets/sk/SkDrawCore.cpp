@@ -13,8 +13,7 @@
 
 namespace {
 
-// Channels of a resolved colour, in row order of a pixel is blue, green, red;
-// here kept red, green, blue as the colour value names them.
+// The three channels of a colour after system colours are resolved.
 struct TChannels {
   int R, G, B;
 };

@@ -106,7 +106,13 @@ class Peer:
         self.command("click " + control)
 
     def type(self, control, text):
+        """Types text at the caret of control."""
         self.command("type %s %s" % (control, quote(text)))
+
+    def enter_text(self, control, text):
+        """Replaces control's text as a user does: select all, then type."""
+        self.key(control, "ctrl+a")
+        self.type(control, text)
 
     def key(self, control, key):
         self.command("key %s %s" % (control, key))

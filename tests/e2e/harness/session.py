@@ -16,9 +16,9 @@ class Skip(Exception):
     """The scenario cannot run here; the reason is printed and ctest counts it skipped."""
 
 
-def camera(fmt="RGB", width=160, height=120):
-    """The virtual camera setting for one peer: format and frame size."""
-    return "%s:%dx%d" % (fmt, width, height)
+def camera(fmt="RGB24", width=160, height=120, *options):
+    """The virtual camera setting for one peer: frame layout, size and options."""
+    return "%s:%dx%d" % (fmt, width, height) + (":" + ",".join(options) if options else "")
 
 
 class Session:
@@ -92,7 +92,7 @@ def connect(caller, caller_slot, callee, callee_slot, ring_ms=5000):
     """caller dials callee from caller_slot; the call rings in callee_slot and is answered."""
     before = (caller.peers(), callee.peers())
     edit, call = "edt%d" % caller_slot, "btnCall%d" % caller_slot
-    caller.type(edit, callee.address)
+    caller.enter_text(edit, callee.address)
     caller.click(call)
     assert caller.label("lbl%d" % caller_slot) == "Online"
     callee.wait_label("lbl%d" % callee_slot, caller.caller_id + " calling...", ring_ms)

@@ -1,5 +1,6 @@
 #include "PeerSession.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <exception>
 #include <map>
@@ -21,6 +22,14 @@
 
 namespace {
 
+// Whether the capture layer offers a virtual camera: scenarios that need a
+// camera skip rather than fail while it does not.
+#if __has_include("platform/videodriver/VirtualCamera.h")
+constexpr bool VirtualCameraBuilt = true;
+#else
+constexpr bool VirtualCameraBuilt = false;
+#endif
+
 bool ParseInt(const std::string& Text, long& Value) {
   if (Text.empty()) return false;
   char* end = nullptr;
@@ -39,7 +48,22 @@ const char* KindName(TMsgDlgType Kind) {
   return "custom";
 }
 
-bool KeyCode(const std::string& Name, Word& Key) {
+// A key as "enter", "tab", "a", "7", a virtual key number, each optionally
+// after modifiers: "ctrl+a", "shift+tab".
+bool KeyCode(std::string Name, Word& Key, TShiftState& Shift) {
+  static const std::map<std::string, TShiftState> modifiers = {
+      {"ctrl+", ssCtrl}, {"shift+", ssShift}, {"alt+", ssAlt}};
+  Shift = 0;
+  for (bool found = true; found;) {
+    found = false;
+    for (const auto& [prefix, flag] : modifiers) {
+      if (Name.size() > prefix.size() && Name.compare(0, prefix.size(), prefix) == 0) {
+        Shift |= flag;
+        Name.erase(0, prefix.size());
+        found = true;
+      }
+    }
+  }
   static const std::map<std::string, Word> keys = {
       {"enter", VK_RETURN}, {"tab", VK_TAB},     {"escape", VK_ESCAPE}, {"space", VK_SPACE},
       {"back", VK_BACK},    {"delete", VK_DELETE}, {"up", VK_UP},       {"down", VK_DOWN},
@@ -47,6 +71,10 @@ bool KeyCode(const std::string& Name, Word& Key) {
   auto it = keys.find(Name);
   if (it != keys.end()) {
     Key = it->second;
+    return true;
+  }
+  if (Name.size() == 1 && std::isalnum(static_cast<unsigned char>(Name[0]))) {
+    Key = Word(std::toupper(static_cast<unsigned char>(Name[0])));
     return true;
   }
   long code = 0;
@@ -93,6 +121,7 @@ std::string TPeerSession::Execute(const std::vector<std::string>& Words) {
   auto arg = [&](std::size_t I) -> const std::string& { return Words[I]; };
   try {
     if (verb == "ping" && args == 0) return AnswerOk();
+    if (verb == "virtual-camera" && args == 0) return AnswerOk(VirtualCameraBuilt ? "1" : "0");
     if (verb == "click" && args == 1) return Click(arg(1));
     if (verb == "type" && args == 2) return Type(arg(1), arg(2));
     if (verb == "key" && args == 2) return Key(arg(1), arg(2));
@@ -141,10 +170,11 @@ std::string TPeerSession::Key(const std::string& Name, const std::string& KeyNam
   auto* control = dynamic_cast<TWinControl*>(FForm->FindComponent(Name));
   if (!control) return NoControl(Name);
   Word key = 0;
-  if (!KeyCode(KeyName, key)) return AnswerError("unknown key " + KeyName);
+  TShiftState shift = 0;
+  if (!KeyCode(KeyName, key, shift)) return AnswerError("unknown key " + KeyName);
   if (std::string why = Unreachable(control, Name); !why.empty()) return why;
   control->SetFocus();
-  SimulateKey(key);
+  SimulateKey(key, shift);
   return AnswerOk();
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdio>
@@ -21,8 +22,8 @@
 
 namespace {
 
-// Runs Call from the message loop once the current work is done.
-void Later(std::function<void()> Call) { Queue(std::move(Call)); }
+// Runs Call from the message loop a little later.
+void Later(std::function<void()> Call) { QTimer::singleShot(10, std::move(Call)); }
 
 class TSquare : public TGraphicControl {
  public:

@@ -39,9 +39,11 @@ TEST(SkColorsTest, GradientColourChangeRebuildsTheButtonOnce) {
   EXPECT_EQ(button.Invalidates, 0);
   button.Colors()->SetDefaultTo(clRed);
   EXPECT_EQ(button.Rebuilds, 1);
-  for (auto set : {&TSkControlColors::SetDefaultFrom, &TSkControlColors::SetOverFrom,
-                   &TSkControlColors::SetOverTo, &TSkControlColors::SetClickedFrom,
-                   &TSkControlColors::SetClickedTo, &TSkControlColors::SetBorderColor}) {
+  using TSetter = void (TSkControlColors::*)(TColor);
+  for (TSetter set : {TSetter(&TSkControlColors::SetDefaultFrom), TSetter(&TSkControlColors::SetOverFrom),
+                      TSetter(&TSkControlColors::SetOverTo), TSetter(&TSkControlColors::SetClickedFrom),
+                      TSetter(&TSkControlColors::SetClickedTo),
+                      TSetter(&TSkControlColors::SetBorderColor)}) {
     button.ResetCounts();
     (button.Colors()->*set)(TColor(0x123456));
     EXPECT_EQ(button.Rebuilds, 1);

@@ -18,6 +18,7 @@ struct TFadeFixture : ::testing::Test {
     form->SetBounds(0, 0, 300, 200);
     button->SetBounds(20, 20, 75, 25);
     button->SetParent(form);
+    button->HoldTimer = true;  // ticks come from the test alone
     form->Show();
     SimulateMouseExit();
   }
@@ -221,6 +222,7 @@ TEST_F(TFadeFixture, LeftPressTakesTheFocus) {
 }
 
 TEST_F(TFadeFixture, TheWindowTimerDrivesTheFadeOnItsOwn) {
+  button->HoldTimer = false;
   SimulateMouseMove(button, 10, 10);
   EXPECT_TRUE(WaitFor([&] { return button->FadeTimerInterval() == 0; }, 3000));
   EXPECT_EQ(button->FadePos(), 100);

@@ -27,8 +27,16 @@ class TCounting : public Base {
   }
   void ResetCounts() { Rebuilds = Invalidates = Paints = 0; }
 
+  // While held, ticks of the real window timer are dropped: only Tick()
+  // moves the fade, so a test can stop it at any step.
+  bool HoldTimer = false;
+
   // One tick of the fade timer, as the window system would deliver it.
-  void Tick() { this->WMTimer(1); }
+  void Tick() {
+    FTicking = true;
+    this->WMTimer(1);
+    FTicking = false;
+  }
   // Paints the control into its paint buffer now.
   void PaintNow() { this->Paint(); }
 
@@ -37,6 +45,13 @@ class TCounting : public Base {
     ++Paints;
     Base::Paint();
   }
+  void WMTimer(int Id) override {
+    if (HoldTimer && !FTicking) return;
+    Base::WMTimer(Id);
+  }
+
+ private:
+  bool FTicking = false;
 };
 
 using TProbePanel = TCounting<TSkPanel>;

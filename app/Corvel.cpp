@@ -1,0 +1,40 @@
+#include "app/Corvel.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/LayoutClasses.h"
+#include "app/Main.h"
+#include "capture/VideoOptions.h"
+#include "dialogs/IP.h"
+#include "dialogs/NetWorkClients.h"
+#include "dialogs/PageExport.h"
+#include "dialogs/Settings.h"
+#include "platform/base/SysUtils.h"
+#include "platform/controls/Application.h"
+
+void CreateProgramWindows() {
+  RegisterProgramLayoutClasses();
+  Application->CreateForm(frmMain);
+  Application->CreateForm(frmIP);
+  Application->CreateForm(frmSettings);
+  Application->CreateForm(frmExport);
+  Application->CreateForm(frmNetworkClients);
+  Application->CreateForm(frmVideoOptions);
+}
+
+int Corvel(int argc, char** argv) {
+  SetCommandLine(argc, argv);
+  TApplication application(argc, argv);
+  Application->Initialize();
+  Application->SetTitle("Tamblin");
+  try {
+    CreateProgramWindows();
+  } catch (const std::exception& e) {
+    // Nothing to show the failure in yet.
+    std::fprintf(stderr, "Tamblin cannot start: %s\n", e.what());
+    return 1;
+  }
+  Application->Run();
+  return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The one module state of the camera (inside capture/ only): the capture
+// window with its panel and status label, and the frame buffer laid out
+// after the driver's video format.
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "capture/VideoCap.h"
+#include "platform/base/Streams.h"
+#include "platform/graphics/Bitmap.h"
+
+namespace videocap {
+
+struct TModuleState {
+  HWND CaptureWindow = nullptr;
+  TWinControl* DisplayPanel = nullptr;  // not owned
+  TControl* StatusLabel = nullptr;      // not owned
+
+  int VideoFormatSize = 0;
+  std::vector<Byte> VideoFormat;  // the driver's format block
+  Byte ConversionCode = 0;
+  int FrameHeaderSize = 40;
+  std::vector<Byte> FrameHeader;
+  std::unique_ptr<TMemoryStream> FrameStream;  // one complete BMP file
+  Byte* FramePixels = nullptr;                 // into FrameStream
+  std::unique_ptr<TBitmap> CaptureBitmap;      // present while the frame buffer is set up
+
+  std::size_t JpegSize = 0;  // of the JPEG in JpegBuffer
+  bool InFrame = false;      // a frame callback is running (perhaps inside a message pump)
+};
+
+TModuleState& State();
+// The JPEG send buffer: JpegBufferSize bytes for the whole run.
+Byte* JpegBuffer();
+
+// The driver's format header (zeros where the block is shorter).
+BITMAPINFOHEADER FormatHeader();
+// The image size field of FrameHeader.
+std::size_t FrameImageSize();
+
+}  // namespace videocap

@@ -1,0 +1,248 @@
+// Start-up, settings, addresses, the two layouts and the program's windows.
+#include <gtest/gtest.h>
+
+#include "WindowTestSupport.h"
+#include "app/Corvel.h"
+#include "app/Parlink.h"
+#include "capture/VideoOptions.h"
+#include "dialogs/IP.h"
+#include "dialogs/NetWorkClients.h"
+#include "dialogs/PageExport.h"
+#include "dialogs/Settings.h"
+#include "platform/base/Exceptions.h"
+#include "platform/base/MainThread.h"
+#include "platform/base/SysUtils.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/CheckBox.h"
+#include "platform/controls/Edit.h"
+#include "platform/controls/Image.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/SimulateInput.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Graphic.h"
+#include "platform/sockets/HostLookup.h"
+#include "platform/sockets/UDPServer.h"
+#include "widgets/sk/SkButton.h"
+#include "widgets/sk/SkPanel.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST_P(MainWindowTest, BeforeTheFirstActivationEverySlotIsOfflineAndDisabled) {
+  Create();
+  EXPECT_EQ(Form->Caption(), GetParam().Wide ? "Quillory - Tamblin 1024" : "Quillory - Tamblin");
+  EXPECT_EQ(Form->ClientWidth(), GetParam().Wide ? 1008 : 647);
+  EXPECT_EQ(Form->ClientHeight(), GetParam().Wide ? 642 : 574);
+  EXPECT_EQ(Form->Label4 != nullptr, GetParam().Wide);  // "Zirer Preview" only in the wide one
+  if (Form->Label4 != nullptr) EXPECT_EQ(Form->Label4->Caption(), "Zirer Preview");
+  for (int slot = 1; slot <= SlotCount; ++slot) {
+    const auto& s = Form->SlotControls(slot);
+    EXPECT_EQ(s.Status->Caption(), "Offline");
+    EXPECT_EQ(s.Edit->Text(), "127.0.0.1");
+    EXPECT_FALSE(s.Call->Enabled());
+    EXPECT_FALSE(s.Stop->Enabled());
+    EXPECT_FALSE(s.SnapShot->Enabled());
+    EXPECT_FALSE(s.Include->Enabled());
+    EXPECT_FALSE(s.Include->Checked());
+    EXPECT_FALSE(s.Picture->Picture()->Graphic() == nullptr) << "slot " << slot << " has no placeholder";
+  }
+  EXPECT_EQ(Form->SlotControls(1).PanelColor, TColor(0xDFBF9F));
+  EXPECT_EQ(Form->SlotControls(2).PanelColor, TColor(0x5ED2FF));
+  EXPECT_EQ(Form->SlotControls(3).PanelColor, TColor(0x6262FF));
+  EXPECT_EQ(Form->SlotControls(4).PanelColor, clMoneyGreen);
+  EXPECT_EQ(Form->Label2->Caption(), "Type Your Message and Press [Enter] to Send.");
+  EXPECT_FALSE(Form->udpServerMess->Active());
+  EXPECT_EQ(Form->FPeers, nullptr);
+}
+
+TEST_P(MainWindowTest, StartUpWithoutSettingsUsesTheDefaultsAndReportsTheMissingCamera) {
+  Start();
+  EXPECT_EQ(Form->FRingTone, "");
+  EXPECT_EQ(Form->FRingTimeMs, 10000);
+  EXPECT_EQ(Form->FReplyMessage, "Unanswered");
+  EXPECT_EQ(Form->FCallerID, Form->lblIPAddress->Caption());
+  EXPECT_EQ(Form->lblIPAddress->Caption(), Form->GetLocalIPAddress());
+  EXPECT_EQ(Form->FJpegQuality, 95);
+  EXPECT_FALSE(FileExists(SettingsPath()));  // never written by the start-up
+  EXPECT_TRUE(WebcamBoxShown());
+  EXPECT_EQ(Form->FWebcamOk, 0);
+  for (int slot = 1; slot <= SlotCount; ++slot) EXPECT_FALSE(Form->SlotControls(slot).Call->Enabled());
+  ASSERT_NE(Form->FPeers, nullptr);
+  EXPECT_EQ(Form->FPeers->Count(), 0);
+  EXPECT_TRUE(Form->udpServerMess->Active());
+  EXPECT_TRUE(Form->udpServerVideo->Active());
+  EXPECT_EQ(Form->udpServerMess->BoundPort(), ControlPort);
+  EXPECT_EQ(Form->udpServerVideo->BoundPort(), VideoPort);
+}
+
+TEST_P(MainWindowTest, TheDefaultCallerIDIsTheLastAddressOfTheLocalHost) {
+  const std::string host = LocalHostName();
+  SetHostResolver([host](const std::string& name) -> std::vector<std::string> {
+    if (name == host) return {"10.1.1.1", "10.2.2.2"};
+    return {};
+  });
+  Start();
+  EXPECT_EQ(Form->lblIPAddress->Caption(), "10.2.2.2");
+  EXPECT_EQ(Form->FCallerID, "10.2.2.2");
+  SetHostResolver([](const std::string&) { return std::vector<std::string>{}; });
+  Form->btnRefreshClick(nullptr);
+  EXPECT_EQ(Form->lblIPAddress->Caption(), "");  // a failed look-up shows nothing
+}
+
+TEST_P(MainWindowTest, SettingsComeFromTheFileBesideTheProgram) {
+  WriteSettings("[Settings]\nRingTone=/no/such/tone.wav\nRingTime=3\nMessage=Busy now\nCallerID=Ann\n");
+  Start();
+  EXPECT_EQ(Form->FRingTone, "/no/such/tone.wav");
+  EXPECT_EQ(Form->FRingTimeMs, 3000);
+  EXPECT_EQ(Form->FReplyMessage, "Busy now");
+  EXPECT_EQ(Form->FCallerID, "Ann");
+  // Missing keys take their defaults.
+  WriteSettings("[Settings]\nMessage=Away\n");
+  Form->LoadSettings();
+  EXPECT_EQ(Form->FRingTimeMs, 10000);
+  EXPECT_EQ(Form->FReplyMessage, "Away");
+  EXPECT_EQ(Form->FCallerID, Form->GetLocalIPAddress());
+}
+
+TEST_P(MainWindowTest, ARingTimeThatIsNoNumberIsReportedAndTheStartUpGoesOn) {
+  WriteSettings("[Settings]\nRingTime=abc\nMessage=Busy now\n");
+  Start();
+  ASSERT_GE(Boxes->Boxes().size(), 2u);
+  const TMessageBox& box = Boxes->Boxes()[0];
+  EXPECT_EQ(box.Kind, mtError);
+  EXPECT_EQ(box.Caption, "Tamblin");
+  EXPECT_EQ(box.Text, "'abc' is not a valid integer value.");
+  EXPECT_EQ(Form->FRingTimeMs, 10000);
+  EXPECT_EQ(Form->FReplyMessage, "Busy now");
+  // The rest of the start-up ran: ports, list, camera start.
+  EXPECT_TRUE(Form->udpServerMess->Active());
+  ASSERT_NE(Form->FPeers, nullptr);
+  EXPECT_TRUE(WebcamBoxShown());
+  // Ringing still works, with the default ring time.
+  SendControl(Peer, "Calling|Ann");
+  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
+  EXPECT_EQ(Form->Timer1->Interval(), 10000u);
+}
+
+TEST_P(MainWindowTest, LaterActivationsDoNotRepeatTheStartUp) {
+  Start();
+  Form->FJpegQuality = 60;
+  AddEntry("10.0.0.7", 1);
+  const size_t boxes = Boxes->Boxes().size();
+  MessageDlg("over the window", mtInformation, mbOK);  // closing it activates the window again
+  Application->ProcessMessages();
+  EXPECT_EQ(Form->FJpegQuality, 60);
+  EXPECT_EQ(Form->FPeers->Count(), 1);
+  EXPECT_EQ(Boxes->Boxes().size(), boxes + 1);  // no second camera start
+}
+
+TEST_P(MainWindowTest, AddressesResolveByTheirRules) {
+  Create();
+  SetHostResolver([](const std::string& name) -> std::vector<std::string> {
+    if (name == "peerhost") return {"10.3.3.3", "10.4.4.4"};
+    return {};
+  });
+  EXPECT_EQ(Form->ResolveAddress("peerhost"), "10.3.3.3");
+  EXPECT_EQ(Form->ResolveAddress("10.9.8.7"), "10.9.8.7");  // dotted text as typed
+  EXPECT_THROW(Form->ResolveAddress("nohost"), ESocketError);
+  EXPECT_THROW(Form->ResolveAddress(""), ESocketError);
+  SetHostResolver(nullptr);
+  // Other numeric forms become the dotted text datagrams come from, so that
+  // the answer of the peer can be matched to the call.
+  EXPECT_EQ(Form->ResolveAddress("127.1"), "127.0.0.1");
+}
+
+TEST_P(MainWindowTest, TheChatInputTakesAsManyCharactersAsTheLayoutAllows) {
+  Start();
+  const size_t limit = GetParam().Wide ? 125 : 55;
+  Form->edtMessage->SetFocus();
+  SimulateTyping(std::string(limit + 1, 'a'));
+  EXPECT_EQ(Form->edtMessage->Text(), std::string(limit, 'a'));
+}
+
+TEST_P(MainWindowTest, TheStartScreenShowsTheSlotPanelsAndTheirOfflineLabels) {
+  Start();
+  Application->ProcessMessages();
+  const std::string png = ExecutableDir() + GetParam().Program + "_start.png";
+  Form->SaveFormImageToPng(png);
+  EXPECT_TRUE(FileExists(png));
+  std::unique_ptr<TBitmap> image = Form->GetFormImage();
+  for (int slot = 1; slot <= SlotCount; ++slot) {
+    const auto& s = Form->SlotControls(slot);
+    // Between the panel's frame (3 pixels) and its picture lies the slot colour.
+    TPoint panel = s.Panel->ClientOriginInForm();
+    TColor inside = image->Pixel(panel.X + 5, panel.Y + s.Panel->Height() / 2);
+    EXPECT_EQ(inside, s.PanelColor) << "slot " << slot;
+    // "Offline" is written in dark pixels inside the label.
+    TPoint label = s.Status->ClientOriginInForm();
+    int dark = 0;
+    for (int y = 0; y < s.Status->Height(); ++y)
+      for (int x = 0; x < s.Status->Width(); ++x) {
+        TColor c = image->Pixel(label.X + x, label.Y + y);
+        if (GetRValue(c) < 90 && GetGValue(c) < 90 && GetBValue(c) < 90) ++dark;
+      }
+    EXPECT_GT(dark, 20) << "slot " << slot;
+    EXPECT_EQ(s.Status->Caption(), "Offline");
+  }
+}
+
+TEST_P(MainWindowTest, TheAddressBookFillsTheSlotWithItsChoice) {
+  Start();
+  auto* book = new TfrmIP(Application);
+  frmIP = book;
+  Queue([] { frmIP->SetModalResult(mrOk); });
+  Form->btnIP2Click(nullptr);
+  EXPECT_EQ(Form->edt2->Text(), "127.0.0.1");  // nothing chosen yet
+  book->FSelectedIP = "10.0.0.9";
+  Queue([] { frmIP->SetModalResult(mrOk); });
+  Form->btnIP2Click(nullptr);
+  EXPECT_EQ(Form->edt2->Text(), "10.0.0.9");
+  delete book;
+  EXPECT_EQ(frmIP, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, MainWindowTest, testing::Values(kCompactLayout, kWideLayout),
+                         PrintLayout);
+
+// The program's own start: six windows in their order, the main one first.
+TEST(ProgramStart, CreatesTheSixWindowsAndStartsUpInTheMainOne) {
+  TMessageBoxCapture boxes;
+  CreateProgramWindows();
+  ASSERT_NE(frmMain, nullptr);
+  EXPECT_EQ(Application->MainForm(), frmMain);
+  const std::vector<TComponent*> expected = {frmMain, frmIP, frmSettings, frmExport, frmNetworkClients,
+                                             frmVideoOptions};
+  std::vector<TComponent*> made;
+  for (int i = 0; i < Application->ComponentCount(); ++i)
+    for (TComponent* form : expected)
+      if (Application->Components(i) == form) made.push_back(form);
+  EXPECT_EQ(made, expected);
+  EXPECT_EQ(frmIP->Caption(), "IP Address Book");
+  EXPECT_EQ(frmSettings->Caption(), "Settings");
+  EXPECT_EQ(frmExport->Caption(), "Searching For Network Clients...");
+  EXPECT_EQ(frmNetworkClients->Caption(), "Online Network Clients");
+  for (TCustomForm* form : {static_cast<TCustomForm*>(frmIP), static_cast<TCustomForm*>(frmSettings),
+                            static_cast<TCustomForm*>(frmExport),
+                            static_cast<TCustomForm*>(frmNetworkClients),
+                            static_cast<TCustomForm*>(frmVideoOptions)})
+    EXPECT_FALSE(form->Visible()) << form->Caption();
+
+  frmMain->Show();
+  ASSERT_TRUE(PumpUntil([] { return frmMain->StartedUp() && frmMain->FPeers != nullptr; }));
+  EXPECT_TRUE(frmMain->udpServerMess->Active());
+  EXPECT_EQ(frmMain->FJpegQuality, 95);
+  ASSERT_FALSE(boxes.Boxes().empty());
+  EXPECT_EQ(boxes.Boxes().back().Text, "WebCam not found. Please check webcam settings.");
+
+  delete frmVideoOptions;
+  frmVideoOptions = nullptr;
+  delete frmNetworkClients;
+  delete frmExport;
+  delete frmSettings;
+  delete frmIP;
+  delete frmMain;
+  Application->ProcessMessages();
+}
+
+}  // namespace
