@@ -124,12 +124,11 @@ void SendToPeers(TSendWindow& sending) {
 
 LRESULT CaptureFrameCallback(HWND, VIDEOHDR* Header) {
   videocap::TModuleState& s = videocap::State();
-  if (s.InFrame || !FrameBuffersReady() || Header == nullptr || Header->lpData == nullptr ||
-      frmMain == nullptr)
+  if (s.InFrame || !FrameBuffersReady() || Header == nullptr || Header->lpData == nullptr)
     return 1;
   TFrameGuard inFrame;
   if (!FillFrameBuffer(*Header)) return 1;
-  if (!LoadCaptureBitmap()) return 1;
+  if (!LoadCaptureBitmap() || frmMain == nullptr) return 1;
 
   // Steps 4 to 6: the working picture is as large as the driver's format.
   const BITMAPINFOHEADER format = videocap::FormatHeader();

@@ -53,7 +53,7 @@ void TGraphicControl::PaintInto(TBitmap* ParentBuffer) {
   TCanvas* canvas = Canvas();
   canvas->Lock();
   canvas->SetSurface(ParentBuffer);
-  canvas->SetViewportOrg(Left(), Top());
+  canvas->SetWindowOrg(-Left(), -Top());
   canvas->IntersectClipRect(0, 0, Width(), Height());
   // Whatever clip the control selects stays within its own bounds.
   canvas->SetMetaRgn();

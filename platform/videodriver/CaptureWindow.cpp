@@ -194,10 +194,11 @@ class TCaptureWindow : public TCustomControl {
     TCaptureWindow* Window;
   };
 
+  // A driver that does not connect leaves the connected one in place.
   LRESULT ConnectDriver(int index) {
-    DisconnectDriver();
     std::unique_ptr<TCaptureDriver> driver = CreateCaptureDriver(index);
     if (!driver || !driver->Connect()) return 0;
+    DisconnectDriver();
     FDriver = std::move(driver);
     FDriverIndex = index;
     FReportedError.clear();

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "CaptureTestSupport.h"
+#include "platform/base/Exceptions.h"
+#include "platform/graphics/Bitmap.h"
 #include "capture/AviCap.h"
 #include "capture/VideoCap.h"
 #include "platform/controls/Application.h"

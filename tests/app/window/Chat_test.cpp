@@ -137,14 +137,18 @@ TEST_P(Chat, LinesAreDrawnInTheirSlotsColoursAndOthersInTheListsOwn) {
   SendLine(Peer, MakeChatLine("Ann", "from slot three"));
   SendLine(stranger, MakeChatLine("Eve", "from nowhere"));
   Application->ProcessMessages();
-  TRowPixels rows{Form->GetFormImage(), Form->ListBox1->ClientOriginInForm(), Form->ListBox1->ClientWidth()};
+  // The rows start inside the flat list's one-pixel frame.
+  TPoint origin = Form->ListBox1->ClientOriginInForm();
+  TRowPixels rows{Form->GetFormImage(), TPoint{origin.X + 1, origin.Y + 1}, Form->ListBox1->Width() - 2};
   const int mid = rows.Width / 2;
 
   // Row 1 (slot 3): light $CCCCFF in its upper half, shading to $6262FF.
   EXPECT_EQ(rows.At(mid, 40 + 3), TColor(0xCCCCFF));
   EXPECT_EQ(rows.At(mid, 40 + 20), TColor(0xCCCCFF));
-  EXPECT_EQ(rows.At(mid, 40 + 38), RGB(0xFF, 103, 103));  // line 38 of the 40: 18/19 of the way
-  EXPECT_EQ(rows.At(mid, 40 + 39), TColor(0xC5C5C5));    // the box's frame
+  EXPECT_EQ(rows.At(mid, 40 + 37), RGB(0xFF, 109, 109));  // line 37 of the 40: 17/19 of the way
+  EXPECT_EQ(rows.At(mid, 40 + 0), TColor(0xC5C5C5));     // the box's frame, top
+  EXPECT_EQ(rows.At(mid, 40 + 38), TColor(0xC5C5C5));    // and bottom, one pixel in
+  EXPECT_EQ(rows.At(mid, 40 + 39), TColor(0x6262FF));    // the gradient's last line
   EXPECT_TRUE(rows.HasNear(TColor(0x0000B3), 35, 44, rows.Width - 5, 78, 40));  // text colour
   EXPECT_FALSE(rows.HasNear(TColor(0xCE0000), 35, 44, rows.Width - 5, 78, 40));
   // The corner outside the rounded box keeps the list's white.

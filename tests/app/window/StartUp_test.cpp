@@ -18,6 +18,7 @@
 #include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/SimulateInput.h"
+#include "platform/controls/Timer.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/sockets/HostLookup.h"

@@ -10,7 +10,7 @@ shows up.
 import time
 
 from peer import PeerError, WEBCAM_NOT_FOUND, wait_until
-from session import Skip, camera, connect, require_cameras
+from session import Skip, camera, connect, dial, require_cameras
 
 NAMES = {"a": "Alice", "b": "Bob", "c": "Carol", "d": "Dave", "e": "Erin"}
 TOO_LARGE = "Video Frame to large. Lower resolution on video camera."
@@ -73,7 +73,7 @@ def chat(s):
     """Two connected peers chat both ways; slot digits, Include and the list order."""
     a, b = s.start_all([("a", settings("a"), camera()), ("b", settings("b"), camera())])
     require_cameras([a, b])
-    connect(a, 2, b, 1)  # A holds B in slot 2, B holds A in slot 1
+    connect(a, 2, b, 1, by_enter=True)  # A holds B in slot 2, B holds A in slot 1
     send_chat(a, "hello from Alice")
     wait_chat(b, "Alice <1> hello from Alice")
     assert a.chat_items() == [], "the sender's own list shows its line: %r" % a.chat_items()
@@ -119,13 +119,33 @@ def video_call(s):
     assert a.frames(3) == fa, "A still shows B's frames after Stop"
     assert b.frames(1) == fb, "B still gets A's frames after A's Stop"
     assert b.peers() == 1, "B's own entry must stay until B stops"
+    # B stops too; the two can call again, and frames flow as before.
+    b.click("btnStop1")
+    wait_until(lambda: b.peers() == 0, 2, "B's entry for A to leave after Stop")
+    assert b.label("lbl1") == "Offline"
+    connect(a, 3, b, 1)
+    wait_frames(a, 3, 5)
+    wait_frames(b, 1, 5)
+
+
+def layout_of(peer):
+    """"wide" or "compact": only the wide main window has the preview caption Label4."""
+    try:
+        peer.label("Label4")
+        return "wide"
+    except PeerError:
+        return "compact"
 
 
 def mesh_four(s):
-    """Four peers, every pair in a call: frames in the right slots and chat to all."""
-    specs = [(h, settings(h), camera("RGB24", 160, 120), "compact" if h in "bd" else "wide") for h in "abcd"]
+    """Four peers, every pair in a call: frames in the right slots and chat to all;
+    a peer holding four calls answers a fifth request at once with its reply text."""
+    specs = [(h, settings(h, Message="Busy now") if h == "a" else settings(h), camera("RGB24", 160, 120),
+              "compact" if h in "bd" else "wide") for h in "abcd"]
     a, b, c, d = peers = s.start_all(specs)
     require_cameras(peers)
+    if "compact" in s.programs:
+        assert [layout_of(p) for p in peers] == ["wide", "compact", "wide", "compact"]
     slot = {}
     for caller, callee in ((a, b), (a, c), (a, d), (b, c), (b, d), (c, d)):
         cs = sum(1 for k in slot if k[0] is caller) + 1
@@ -145,6 +165,20 @@ def mesh_four(s):
     send_chat(d, "from Dave")
     for p in (a, b, c):
         wait_chat(p, "Dave <%d> from Dave" % slot[(p, d)])
+    # A fifth peer fills A's last slot; with four entries A refuses B's second
+    # call at once with its reply text, without ringing.
+    e = s.start("e", settings("e"), camera("RGB24", 160, 120))
+    e.wait_ready()
+    require_cameras([e])
+    connect(e, 1, a, 4)
+    assert a.peers() == 4
+    asked = time.monotonic()
+    dial(b, 4, a, online=False)
+    b.wait_label("lbl4", "Busy now", 3000)
+    s.log("A's reply reached B %.2f s after the request" % (time.monotonic() - asked))
+    assert b.enabled("btnCall4"), "B's Chat of slot 4 not enabled again after the reply"
+    assert [a.label("lbl%d" % x) for x in (1, 2, 3, 4)] == ["Online"] * 3 + ["Erin calling..."]
+    wait_frames(a, 4, 5)
 
 
 FORMATS = ["YUY2", "UYVY", "Y41P", "YVU9", "I420", "Y8", "Y211", "RGB24"]
@@ -177,35 +211,51 @@ def camera_formats(s):
 
 
 def quality_step_down(s):
-    """A huge camera frame cannot go out as one datagram: A's quality steps down by 5
-    while the call goes on (B's frames still reach A, chat works)."""
+    """Frames too large for one datagram: the sender's quality steps down by 5 while the
+    call goes on, until its frames fit; a frame that never fits is reported once, at 0."""
+    # 1024 by 768 noise fits a datagram only at a low quality.
     a, b = s.start_all([("a", settings("a"), camera("RGB24", 1024, 768, "noise")),
                         ("b", settings("b"), camera("RGB24", 160, 120))])
     require_cameras([a, b])
     assert a.quality() == 95
     connect(a, 1, b, 1)
-    wait_until(lambda: a.quality() < 95, 8, "A's quality to step down")
+    wait_until(lambda: b.frames(1) >= 3, 10, "A's frames to reach B at a lower quality")
     q = a.quality()
-    s.log("A's quality is now %d" % q)
-    assert q % 5 == 0, "quality %d is not 95 less a multiple of 5" % q
-    wait_frames(a, 1, 5)
+    s.log("A's frames reach B at quality %d" % q)
+    assert 0 < q < 95 and q % 5 == 0, "quality %d is not 95 less a multiple of 5" % q
+    pic = b.picture(1)
+    assert (pic["width"], pic["height"]) == (1024, 768), pic
+    wait_frames(b, 1, 10)
+    assert a.quality() == q, "the quality kept falling once frames fitted"
+    wait_frames(a, 1, 5)  # the other way round nothing changed
     assert a.label("lbl1") == "Online" and a.peers() == 1 and b.peers() == 1
     send_chat(b, "still there?")
     wait_chat(a, "Bob <1> still there?")
     send_chat(a, "yes")
     wait_chat(b, "Alice <1> yes")
+    assert not [x for x in a.boxes() if x["text"] == TOO_LARGE], a.boxes()
+    s.retire([a, b])
+
+    # 2048 by 1536 noise never fits: at exactly 0 the user is told, once;
+    # the quality goes on falling, the camera and the call go on.
+    a, b = s.start_all([("a", settings("a"), camera("RGB24", 2048, 1536, "noise"), "wide", "-2"),
+                        ("b", settings("b"), camera("RGB24", 160, 120), "wide", "-2")])
+    connect(a, 1, b, 1)
+    wait_until(lambda: a.quality() < -20, 10, "A's quality to fall below 0")
     told = [x for x in a.boxes() if x["text"] == TOO_LARGE]
-    if a.quality() <= 0:
-        assert len(told) == 1 and told[0]["kind"] == "information", a.boxes()
-    else:
-        assert not told, a.boxes()
+    assert len(told) == 1 and told[0]["kind"] == "information", a.boxes()
+    wait_frames(a, 1, 5)
+    assert b.frames(1) == 0, "a frame too large for a datagram reached B"
+    send_chat(b, "anyone?")
+    wait_chat(a, "Bob <1> anyone?")
+    assert len([x for x in a.boxes() if x["text"] == TOO_LARGE]) == 1, a.boxes()
 
 
 SCENARIOS = {
     "ring_out": (["a", "b"], ring_out),
     "chat": (["a", "b"], chat),
     "video_call": (["a", "b"], video_call),
-    "mesh_four": (["a", "b", "c", "d"], mesh_four),
+    "mesh_four": (["a", "b", "c", "d", "e"], mesh_four),
     "camera_formats": (["a", "b", "c", "d", "e"], camera_formats),
     "quality_step_down": (["a", "b"], quality_step_down),
 }

@@ -62,7 +62,7 @@ class Session:
         return peer
 
     def start_all(self, specs):
-        """specs: (host, settings, camera[, layout]) tuples; returns the peers once all are ready."""
+        """specs: (host, settings, camera[, layout[, tag]]) tuples; returns the peers once all are ready."""
         peers = [self.start(*spec) for spec in specs]
         for p in peers:
             p.wait_ready()
@@ -88,13 +88,24 @@ def require_cameras(peers):
         raise AssertionError("%s: the virtual camera did not start: %s" % (p.name, p.boxes()))
 
 
-def connect(caller, caller_slot, callee, callee_slot, ring_ms=5000):
+def dial(caller, caller_slot, callee, by_enter=False, online=True):
+    """caller types callee's address into the slot's field and presses "Chat" (or Enter);
+    online: the slot must show "Online" (an immediate reply may already have replaced it)."""
+    edit = "edt%d" % caller_slot
+    caller.enter_text(edit, callee.address)
+    if by_enter:
+        caller.key(edit, "enter")
+    else:
+        caller.click("btnCall%d" % caller_slot)
+    if online:
+        shown = caller.label("lbl%d" % caller_slot)
+        assert shown == "Online", "%s's slot %d shows %r after dialing" % (caller.name, caller_slot, shown)
+
+
+def connect(caller, caller_slot, callee, callee_slot, ring_ms=5000, by_enter=False):
     """caller dials callee from caller_slot; the call rings in callee_slot and is answered."""
     before = (caller.peers(), callee.peers())
-    edit, call = "edt%d" % caller_slot, "btnCall%d" % caller_slot
-    caller.enter_text(edit, callee.address)
-    caller.click(call)
-    assert caller.label("lbl%d" % caller_slot) == "Online"
+    dial(caller, caller_slot, callee, by_enter)
     callee.wait_label("lbl%d" % callee_slot, caller.caller_id + " calling...", ring_ms)
     shown = callee.label("edt%d" % callee_slot)
     assert shown == caller.address, "%s rings with address %r" % (callee.name, shown)
