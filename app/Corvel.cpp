@@ -31,8 +31,10 @@ int Corvel(int argc, char** argv) {
   try {
     CreateProgramWindows();
   } catch (const std::exception& e) {
-    // Nothing to show the failure in yet.
+    // For example the chat port held by another program: the main window
+    // cannot be made, and the program ends after saying why.
     std::fprintf(stderr, "Tamblin cannot start: %s\n", e.what());
+    Application->ShowException(e);
     return 1;
   }
   Application->Run();

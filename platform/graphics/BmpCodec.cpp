@@ -6,7 +6,8 @@
 //
 // Every size and offset is checked against the bytes actually there before
 // it is used; a file that does not pass leaves the bitmap as it was and
-// raises EInvalidGraphic "Bitmap image is not valid".
+// raises EInvalidGraphic "Bitmap image is not valid". Headers and rows are
+// read by DibCodec.cpp, which the icon reader shares.
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -15,6 +16,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Streams.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/DibCodec.h"
 
 namespace {
 
@@ -25,7 +27,6 @@ constexpr int kInfoHeaderSize = 40;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(SInvalidBitmap); }
 
-std::uint16_t U16(const Byte* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t U32(const Byte* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
          std::uint32_t(p[3]) << 24;
@@ -38,158 +39,6 @@ void Put32(Byte* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = Byte(v >> (8 * i));
 }
 
-// One colour channel given by a mask: where it sits and how to widen it to 8 bits.
-struct Channel {
-  std::uint32_t Mask = 0;
-  int Shift = 0;
-  int Bits = 0;
-
-  explicit Channel(std::uint32_t mask) : Mask(mask) {
-    if (mask == 0) return;
-    while (((mask >> Shift) & 1) == 0) ++Shift;
-    while (Shift + Bits < 32 && ((mask >> (Shift + Bits)) & 1)) ++Bits;
-  }
-  bool Contiguous() const { return Bits > 0 && (Mask >> Shift) == ((std::uint64_t(1) << Bits) - 1); }
-  int Extract(std::uint32_t pixel) const {
-    std::uint32_t v = (pixel & Mask) >> Shift;
-    if (Bits >= 8) return int(v >> (Bits - 8));
-    // Repeat the top bits into the low ones, so full scale stays full scale.
-    int out = 0;
-    for (int filled = 0; filled < 8; filled += Bits) out = (out << Bits) | int(v);
-    int total = ((8 + Bits - 1) / Bits) * Bits;
-    return (out >> (total - 8)) & 0xFF;
-  }
-};
-
-// Everything the headers say, once checked.
-struct BmpLayout {
-  int Width = 0;
-  int Height = 0;  // always positive
-  bool TopDown = false;
-  int Bits = 0;
-  bool HasMasks = false;
-  std::uint32_t Masks[3] = {0, 0, 0};  // red, green, blue
-  TBitmapPalette Palette;
-  std::size_t PixelOffset = 0;
-  std::size_t Stride = 0;
-};
-
-BmpLayout ParseHeaders(const Byte* data, std::size_t size) {
-  BmpLayout layout;
-  if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') Invalid();
-  std::uint32_t pixelOffset = U32(data + 10);
-  std::uint32_t headerSize = U32(data + kFileHeaderSize);
-  if (headerSize > size - kFileHeaderSize) Invalid();
-  const Byte* h = data + kFileHeaderSize;
-
-  std::uint32_t compression = kBiRgb;
-  std::uint32_t colorsUsed = 0;
-  std::size_t paletteEntrySize = 4;
-  std::int64_t height = 0;
-  if (headerSize == 12) {  // OS/2 core header
-    layout.Width = U16(h + 4);
-    height = U16(h + 6);
-    layout.Bits = U16(h + 10);
-    paletteEntrySize = 3;
-  } else if (headerSize >= kInfoHeaderSize && headerSize <= 256) {
-    std::int32_t width = std::int32_t(U32(h + 4));
-    height = std::int32_t(U32(h + 8));
-    if (width <= 0) Invalid();
-    layout.Width = width;
-    layout.Bits = U16(h + 14);
-    compression = U32(h + 16);
-    colorsUsed = U32(h + 32);
-  } else {
-    Invalid();
-  }
-  if (layout.Width <= 0 || height == 0 || height == std::numeric_limits<std::int32_t>::min()) Invalid();
-  layout.TopDown = height < 0;
-  if (height < 0) height = -height;
-  layout.Height = int(height);
-
-  switch (layout.Bits) {
-    case 1:
-    case 4:
-    case 8:
-    case 24:
-      if (compression != kBiRgb) Invalid();
-      break;
-    case 16:
-    case 32:
-      if (compression != kBiRgb && compression != kBiBitfields) Invalid();
-      break;
-    default: Invalid();
-  }
-
-  std::size_t tableStart = kFileHeaderSize + headerSize;
-  if (compression == kBiBitfields) {
-    layout.HasMasks = true;
-    // The three masks follow a 40-byte header and are part of longer ones.
-    const Byte* masks = h + kInfoHeaderSize;
-    if (headerSize == kInfoHeaderSize) {
-      if (size - tableStart < 12) Invalid();
-      tableStart += 12;
-    } else if (headerSize < kInfoHeaderSize + 12) {
-      Invalid();
-    }
-    for (int i = 0; i < 3; ++i) layout.Masks[i] = U32(masks + 4 * i);
-    std::uint32_t all = 0;
-    for (std::uint32_t mask : layout.Masks) {
-      if (mask == 0 || (all & mask) != 0 || !Channel(mask).Contiguous()) Invalid();
-      if (layout.Bits == 16 && mask > 0xFFFF) Invalid();
-      all |= mask;
-    }
-  }
-
-  if (layout.Bits <= 8) {
-    std::size_t maxColors = std::size_t(1) << layout.Bits;
-    std::size_t count = colorsUsed == 0 ? maxColors : std::min<std::size_t>(colorsUsed, maxColors);
-    if ((size - tableStart) / paletteEntrySize < count) Invalid();
-    const Byte* entry = data + tableStart;
-    for (std::size_t i = 0; i < count; ++i, entry += paletteEntrySize)
-      layout.Palette.push_back({entry[2], entry[1], entry[0]});
-    tableStart += count * paletteEntrySize;
-  }
-
-  // The pixels: where the file header says, never inside the headers or the
-  // palette, and all rows present.
-  if (pixelOffset < tableStart || pixelOffset > size) Invalid();
-  layout.PixelOffset = pixelOffset;
-  layout.Stride = std::size_t((std::uint64_t(layout.Width) * layout.Bits + 31) / 32 * 4);
-  if (layout.Stride == 0 || (size - pixelOffset) / layout.Stride < std::size_t(layout.Height)) Invalid();
-  return layout;
-}
-
-TPixelFormat FormatOf(const BmpLayout& layout) {
-  switch (layout.Bits) {
-    case 1: return pf1bit;
-    case 4: return pf4bit;
-    case 8: return pf8bit;
-    case 16:
-      if (!layout.HasMasks) return pf15bit;
-      if (layout.Masks[0] == 0x7C00 && layout.Masks[1] == 0x03E0 && layout.Masks[2] == 0x001F)
-        return pf16bit;
-      return pf24bit;  // other 16-bit layouts (5-6-5, ...) widen to 24 bits
-    case 24: return pf24bit;
-    default: return pf32bit;
-  }
-}
-
-// Copies file row (or converts it through the masks) into a stored row.
-void ConvertMaskedRow(const BmpLayout& layout, const Byte* from, Byte* to, int outBits) {
-  Channel red(layout.Masks[0]), green(layout.Masks[1]), blue(layout.Masks[2]);
-  int inBytes = layout.Bits / 8;
-  int outBytes = outBits / 8;
-  for (int x = 0; x < layout.Width; ++x) {
-    std::uint32_t pixel = inBytes == 2 ? U16(from + 2 * x) : U32(from + 4 * x);
-    Byte* out = to + std::size_t(x) * outBytes;
-    out[0] = Byte(blue.Extract(pixel));
-    out[1] = Byte(green.Extract(pixel));
-    out[2] = Byte(red.Extract(pixel));
-    if (outBytes == 4) out[3] = 0xFF;
-  }
-}
-
 }  // namespace
 
 void TBitmap::ReadBmp(const Byte* Data, std::size_t Size) {
@@ -197,34 +46,19 @@ void TBitmap::ReadBmp(const Byte* Data, std::size_t Size) {
     Assign(nullptr);
     return;
   }
-  BmpLayout layout = ParseHeaders(Data, Size);
-  TPixelFormat format = FormatOf(layout);
-  int bits = BitsOfPixelFormat(format);
-  // Stored rows are at most 1.5 times the file's rows (16 bits widened to
-  // 24), and those were all there; the cap keeps one picture sane.
-  std::int64_t storedStride = (std::int64_t(layout.Width) * bits + 31) / 32 * 4;
-  if (storedStride * layout.Height > (std::int64_t(1) << 30)) Invalid();
-  int stride = int(storedStride);
-
-  std::vector<Byte> pixels(std::size_t(stride) * layout.Height);
-  bool copyRows = bits == layout.Bits && (format != pf32bit || !layout.HasMasks ||
-                                          (layout.Masks[0] == 0xFF0000 && layout.Masks[1] == 0xFF00 &&
-                                           layout.Masks[2] == 0xFF));
-  for (int y = 0; y < layout.Height; ++y) {
-    int fileRow = layout.TopDown ? y : layout.Height - 1 - y;
-    const Byte* from = Data + layout.PixelOffset + std::size_t(fileRow) * layout.Stride;
-    Byte* to = pixels.data() + std::size_t(y) * stride;
-    if (copyRows)
-      std::memcpy(to, from, std::size_t(stride));
-    else
-      ConvertMaskedRow(layout, from, to, bits);
-  }
+  if (Size < kFileHeaderSize + 4 || Data[0] != 'B' || Data[1] != 'M') Invalid();
+  std::uint32_t pixelOffset = U32(Data + 10);
+  TDibLayout layout = ReadDibHeader(Data + kFileHeaderSize, Size - kFileHeaderSize);
+  // The pixels: where the file header says, never inside the headers or the
+  // palette, and all rows present.
+  if (pixelOffset < kFileHeaderSize + layout.HeaderEnd || pixelOffset > Size) Invalid();
+  TDibRows rows = ReadDibRows(layout, Data + pixelOffset, Size - pixelOffset);
 
   FWidth = layout.Width;
   FHeight = layout.Height;
-  FPixelFormat = format;
-  FBytesPerLine = stride;
-  FPixels = std::move(pixels);
+  FPixelFormat = rows.Format;
+  FBytesPerLine = rows.Stride;
+  FPixels = std::move(rows.Rows);
   FPalette = std::move(layout.Palette);
   SetPaletteModified(true);
   Changed(this);

@@ -13,6 +13,7 @@
 #include "platform/base/Streams.h"
 #include "platform/base/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Icon.h"
 #include "platform/graphics/JpegImage.h"
 
 std::string GraphicClassName(const std::type_info& Type) {
@@ -93,6 +94,7 @@ struct Registry {
     Files.push_back({"bmp", "Bitmaps", GraphicClassOf<TBitmap>()});
     Files.push_back({"jpg", "JPEG Image File", GraphicClassOf<TJPEGImage>()});
     Files.push_back({"jpeg", "JPEG Image File", GraphicClassOf<TJPEGImage>()});
+    Files.push_back({"ico", "Icon", GraphicClassOf<TIcon>()});
     Clipboard.push_back({CF_BITMAP, GraphicClassOf<TBitmap>()});
   }
 };

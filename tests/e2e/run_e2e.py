@@ -14,6 +14,7 @@ import signal
 import sys
 import traceback
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "harness"))
 
 from network import NetworkUnavailable, check_prerequisites, sweep_stale  # noqa: E402

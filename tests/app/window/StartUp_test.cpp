@@ -126,6 +126,30 @@ TEST_P(MainWindowTest, ARingTimeThatIsNoNumberIsReportedAndTheStartUpGoesOn) {
   EXPECT_EQ(Form->Timer1->Interval(), 10000u);
 }
 
+TEST_P(MainWindowTest, RingTimesBeyondTheTimersRangeAreHeldAtItsEnds) {
+  WriteSettings("[Settings]\nRingTime=3000000\n");
+  Start();
+  EXPECT_EQ(Form->FRingTimeMs, 2147483647);
+  WriteSettings("[Settings]\nRingTime=-5\n");
+  Form->LoadSettings();
+  EXPECT_EQ(Form->FRingTimeMs, 0);  // like 0: the ring never runs out
+}
+
+TEST_P(MainWindowTest, APortHeldElsewhereIsReportedAndTheRestStillStarts) {
+  TTestPeer holder("127.0.0.1", VideoPort);
+  Start();
+  EXPECT_FALSE(Form->udpServerVideo->Active());
+  EXPECT_TRUE(Form->udpServerMess->Active());
+  ASSERT_NE(Form->FPeers, nullptr);
+  EXPECT_TRUE(WebcamBoxShown());
+  ASSERT_GE(Boxes->Boxes().size(), 2u);
+  EXPECT_EQ(Boxes->Boxes()[0].Kind, mtError);
+  EXPECT_EQ(Boxes->Boxes()[0].Caption, "Tamblin");
+  // Calls still ring.
+  SendControl(Peer, "Calling|Ann");
+  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
+}
+
 TEST_P(MainWindowTest, LaterActivationsDoNotRepeatTheStartUp) {
   Start();
   Form->FJpegQuality = 60;
@@ -192,11 +216,15 @@ TEST_P(MainWindowTest, TheAddressBookFillsTheSlotWithItsChoice) {
   Start();
   auto* book = new TfrmIP(Application);
   frmIP = book;
-  Queue([] { frmIP->SetModalResult(mrOk); });
+  Queue([] {
+    if (frmIP != nullptr) frmIP->SetModalResult(mrOk);
+  });
   Form->btnIP2Click(nullptr);
   EXPECT_EQ(Form->edt2->Text(), "127.0.0.1");  // nothing chosen yet
   book->FSelectedIP = "10.0.0.9";
-  Queue([] { frmIP->SetModalResult(mrOk); });
+  Queue([] {
+    if (frmIP != nullptr) frmIP->SetModalResult(mrOk);
+  });
   Form->btnIP2Click(nullptr);
   EXPECT_EQ(Form->edt2->Text(), "10.0.0.9");
   delete book;
@@ -235,6 +263,13 @@ TEST(ProgramStart, CreatesTheSixWindowsAndStartsUpInTheMainOne) {
   EXPECT_EQ(frmMain->FJpegQuality, 95);
   ASSERT_FALSE(boxes.Boxes().empty());
   EXPECT_EQ(boxes.Boxes().back().Text, "WebCam not found. Please check webcam settings.");
+
+  // "Exit" closes the main window: the application ends and the list is freed.
+  TfrmMain* main = frmMain;
+  main->btnExitClick(nullptr);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(main->FPeers, nullptr);
+  EXPECT_EQ(frmMain, main);  // the main window itself lives until the application goes
 
   delete frmVideoOptions;
   frmVideoOptions = nullptr;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,7 @@ struct TLayoutCase {
 inline const TLayoutCase kCompactLayout{"frmMain.lay", "tamblin", false};
 inline const TLayoutCase kWideLayout{"frmMain1024.lay", "tamblin1024", true};
 std::string PrintLayout(const testing::TestParamInfo<TLayoutCase>& Info);
+inline void PrintTo(const TLayoutCase& Case, std::ostream* Out) { *Out << Case.Program; }
 
 // A main window per test, made from the layout of the parameter; the boxes
 // it shows are recorded and answered. Settings.ini beside the test program

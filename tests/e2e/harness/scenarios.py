@@ -10,7 +10,7 @@ shows up.
 import time
 
 from peer import PeerError, WEBCAM_NOT_FOUND, wait_until
-from session import Skip, camera, connect, dial, require_cameras
+from session import camera, connect, dial, require_cameras
 
 NAMES = {"a": "Alice", "b": "Bob", "c": "Carol", "d": "Dave", "e": "Erin"}
 TOO_LARGE = "Video Frame to large. Lower resolution on video camera."
@@ -47,8 +47,10 @@ def ring_out(s):
     assert any(x["text"] == WEBCAM_NOT_FOUND and x["kind"] == "error" for x in b.boxes()), b.boxes()
     assert not b.enabled("btnCall1")
     if not a.camera_started():
-        # No camera can start here yet: stand in for a successful camera start,
-        # the only thing that enables "Chat".
+        if a.command("virtual-camera") == 1:
+            raise AssertionError("A's virtual camera did not start: %r" % a.boxes())
+        # Built without the virtual camera: stand in for a successful camera
+        # start, the only thing that enables "Chat".
         s.log("A has no camera; enabling its Chat button in place of a camera start")
         a.command("enable btnCall1 1")
     a.enter_text("edt1", b.address)

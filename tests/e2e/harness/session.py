@@ -6,7 +6,7 @@ import sys
 import time
 
 from network import Network
-from peer import Peer, PeerError, wait_until
+from peer import Peer, wait_until
 
 VIRTUAL_CAMERA_MISSING = ("the virtual camera of platform/videodriver is not built into the peer yet; "
                           "scenarios that need a camera are skipped until it is")

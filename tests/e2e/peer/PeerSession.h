@@ -3,6 +3,26 @@
 // running main window (slot pictures, message boxes) and carries out one
 // command at a time against it the way a user would (clicks, keys, typing
 // through the host layer's simulated input) or reads its state.
+//
+// Commands (controls are found by name on the main window):
+//   click NAME            the user clicks the control's centre
+//   type NAME TEXT        focus to the control, TEXT typed at the caret
+//   key NAME KEY          focus to the control, one key ("enter", "ctrl+a", ...)
+//   tick NAME 0|1         clicks the check box when its tick differs
+//   clear NAME            empties the control's text (program-side)
+//   enable NAME 0|1       sets the enabled state (program-side; stands in for
+//                         a camera start where no camera can start)
+//   label|text|caption NAME   the control's text (JSON string)
+//   enabled NAME, checked NAME   1 or 0
+//   frames SLOT           pictures slot 1 to 4 has shown since start
+//   picture SLOT          {"width","height","class","mean":[r,g,b],"colours"}
+//   chat-items            the chat list's items, newest first (JSON array)
+//   boxes                 every message box shown so far: {"kind","caption","text"}
+//   peers, quality        entries in the peer list; FJpegQuality
+//   virtual-camera        1 when the capture layer has its virtual camera
+//   ping                  ok
+// A click, key or typing that a user could not give (the control is hidden or
+// disabled) is refused with an error rather than silently dropped.
 #include <memory>
 #include <string>
 #include <vector>
