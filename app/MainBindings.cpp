@@ -7,7 +7,6 @@
 #include "platform/sockets/UDPServer.h"
 
 void TfrmMain::RegisterHandlers(TLayoutHandlers& Handlers) {
-  using std::placeholders::_1;
   auto notify = [this](void (TfrmMain::*handler)(TObject*)) {
     return TNotifyEvent([this, handler](TObject* sender) { (this->*handler)(sender); });
   };

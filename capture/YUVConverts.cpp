@@ -1,5 +1,7 @@
 #include "capture/YUVConverts.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -30,6 +32,94 @@ inline void Put(std::uint8_t* px, std::uint32_t bgr0) { std::memcpy(px, &bgr0, 4
 
 inline std::uint32_t Pack(int b, int g, int r) {
   return std::uint32_t(b) | std::uint32_t(g) << 8 | std::uint32_t(r) << 16;
+}
+
+// The converters' fast path. Each channel is a sum of per-byte terms; the
+// terms are the formula's own extended-precision products, rounded to
+// 20-bit fixed point, so a sum is off the formula's value by at most 1.5
+// units. Its integer part is the formula's truncated value unless the sum
+// lies within 2 units of a whole number from 1 to 255 (nearer 0 or 256 both
+// sides clamp alike). A row with such a pixel (a few per million pixels) is
+// checked again pixel by pixel, and those pixels take the formula itself.
+constexpr int kFraction = 20;
+constexpr std::uint32_t kNearWhole = 2;
+
+struct TTerms {
+  std::int32_t Y[256];
+  std::int32_t BU[256];
+  std::int32_t GU[256];
+  std::int32_t GV[256];
+  std::int32_t RV[256];
+};
+
+std::int32_t Fixed(long double value) {
+  return std::int32_t(std::llroundl(value * (1L << kFraction)));
+}
+
+const TTerms& BuildTerms() {
+  static const TTerms terms = [] {
+    TTerms t{};
+    for (int i = 0; i < 256; ++i) {
+      const long double c = i - 128;
+      t.Y[i] = Fixed(static_cast<long double>(i - 16) * 1.1643828125L);
+      t.BU[i] = Fixed(2.01723046875L * c);
+      t.GU[i] = Fixed(0.39176171875L * c);
+      t.GV[i] = Fixed(0.81296875L * c);
+      t.RV[i] = Fixed(1.59602734375L * c);
+    }
+    return t;
+  }();
+  return terms;
+}
+
+// The chroma part of a group of pixels.
+struct TChroma {
+  std::int32_t B, G, R;
+  std::uint8_t U, V;
+};
+
+inline TChroma ChromaOf(const TTerms& t, std::uint8_t u, std::uint8_t v) {
+  return {t.BU[u], t.GU[u] + t.GV[v], t.RV[v], u, v};
+}
+
+// 1 when the sum lies near a whole number from 1 to 255, else 0.
+inline std::uint32_t NearWhole(std::int32_t value) {
+  const std::uint32_t v = std::uint32_t(value);
+  const std::uint32_t mask = (1u << kFraction) - 1;
+  const std::uint32_t nearAny = ((v + kNearWhole) & mask) <= 2 * kNearWhole;
+  const std::uint32_t inRange =
+      v - ((1u << kFraction) - kNearWhole) <= (254u << kFraction) + 2 * kNearWhole;
+  return nearAny & inRange;
+}
+
+inline std::uint32_t Clamp8(std::int32_t value) {
+  const std::int32_t whole = value >> kFraction;  // floor
+  return std::uint32_t(std::min(std::max(whole, 0), 255));
+}
+
+// The fast value of one pixel; Near collects whether it may be off.
+inline std::uint32_t Convert(const TTerms& t, std::uint8_t y, const TChroma& c,
+                             std::uint32_t& Near) {
+  const std::int32_t luma = t.Y[y];
+  const std::int32_t b = luma + c.B, g = luma - c.G, r = luma + c.R;
+  Near |= NearWhole(b) | NearWhole(g) | NearWhole(r);
+  return Clamp8(b) | Clamp8(g) << 8 | Clamp8(r) << 16;
+}
+
+// The exact value of one pixel.
+inline std::uint32_t ConvertExact(const TTerms& t, std::uint8_t y, const TChroma& c) {
+  std::uint32_t near = 0;
+  const std::uint32_t fast = Convert(t, y, c, near);
+  return near ? YUVToRGB(y, c.U, c.V) : fast;
+}
+
+// Runs Row(convert) once with the fast conversion and, when any pixel of it
+// may be off, again with the exact one.
+template <class TRow>
+inline void ConvertRow(const TTerms& t, const TRow& Row) {
+  std::uint32_t near = 0;
+  Row([&](std::uint8_t y, const TChroma& c) { return Convert(t, y, c, near); });
+  if (near) Row([&](std::uint8_t y, const TChroma& c) { return ConvertExact(t, y, c); });
 }
 
 }  // namespace
@@ -109,24 +199,36 @@ bool ConvertFrame(std::uint8_t Code, const std::uint8_t* Source, std::size_t Sou
 }
 
 void ConvertYUY2(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int Height) {
+  const TTerms& t = BuildTerms();
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * std::size_t(Width) * 2;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
-    for (int pair = 0; pair < Width / 2; ++pair, s += 4, d += 8) {
-      Put(d, YUVToRGB(s[0], s[1], s[3]));
-      Put(d + 4, YUVToRGB(s[2], s[1], s[3]));
-    }
+    ConvertRow(t, [&](auto convert) {
+      const std::uint8_t* p = s;
+      std::uint8_t* o = d;
+      for (int pair = 0; pair < Width / 2; ++pair, p += 4, o += 8) {
+        const TChroma c = ChromaOf(t, p[1], p[3]);
+        Put(o, convert(p[0], c));
+        Put(o + 4, convert(p[2], c));
+      }
+    });
   }
 }
 
 void ConvertUYVY(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int Height) {
+  const TTerms& t = BuildTerms();
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * std::size_t(Width) * 2;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
-    for (int pair = 0; pair < Width / 2; ++pair, s += 4, d += 8) {
-      Put(d, YUVToRGB(s[1], s[0], s[2]));
-      Put(d + 4, YUVToRGB(s[3], s[0], s[2]));
-    }
+    ConvertRow(t, [&](auto convert) {
+      const std::uint8_t* p = s;
+      std::uint8_t* o = d;
+      for (int pair = 0; pair < Width / 2; ++pair, p += 4, o += 8) {
+        const TChroma c = ChromaOf(t, p[0], p[2]);
+        Put(o, convert(p[1], c));
+        Put(o + 4, convert(p[3], c));
+      }
+    });
   }
 }
 
@@ -135,16 +237,18 @@ void ConvertY41P(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int 
   // still has its whole 12 bytes in the row, so only the output is cut short.
   static constexpr int kLuma[8] = {1, 3, 5, 7, 8, 9, 10, 11};
   const std::size_t stride = std::size_t((Width + 7) / 8) * 12;
+  const TTerms& t = BuildTerms();
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * stride;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
-    for (int x = 0; x < Width; ++x) {
-      const std::uint8_t* g = s + std::size_t(x / 8) * 12;
-      const int i = x % 8;
-      const std::uint8_t u = i < 4 ? g[0] : g[4];
-      const std::uint8_t v = i < 4 ? g[2] : g[6];
-      Put(d + std::size_t(x) * 4, YUVToRGB(g[kLuma[i]], u, v));
-    }
+    ConvertRow(t, [&](auto convert) {
+      for (int x = 0; x < Width; ++x) {
+        const std::uint8_t* g = s + std::size_t(x / 8) * 12;
+        const int i = x % 8;
+        const TChroma c = i < 4 ? ChromaOf(t, g[0], g[2]) : ChromaOf(t, g[4], g[6]);
+        Put(d + std::size_t(x) * 4, convert(g[kLuma[i]], c));
+      }
+    });
   }
 }
 
@@ -157,12 +261,18 @@ void ConvertPlanar(const std::uint8_t* luma, const std::uint8_t* uPlane, const s
   const int chromaWidth = (width + block - 1) / block;
   const int rows = block * (height / block);
   const int cols = block * (width / block);
+  const TTerms& t = BuildTerms();
   for (int row = 0; row < rows; ++row) {
     const std::uint8_t* y = luma + std::size_t(row) * std::size_t(width);
     const std::size_t chromaRow = std::size_t(row / block) * std::size_t(chromaWidth);
     std::uint8_t* d = OutRow(dest, width, height, row);
-    for (int x = 0; x < cols; ++x)
-      Put(d + std::size_t(x) * 4, YUVToRGB(y[x], uPlane[chromaRow + x / block], vPlane[chromaRow + x / block]));
+    ConvertRow(t, [&](auto convert) {
+      for (int x = 0; x < cols; x += block) {
+        const std::size_t at = chromaRow + std::size_t(x / block);
+        const TChroma c = ChromaOf(t, uPlane[at], vPlane[at]);
+        for (int k = 0; k < block; ++k) Put(d + std::size_t(x + k) * 4, convert(y[x + k], c));
+      }
+    });
   }
 }
 
@@ -194,16 +304,22 @@ void ConvertY8(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int He
 
 void ConvertY211(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int Height) {
   const std::size_t stride = std::size_t((Width + 3) / 4) * 4;
+  const TTerms& t = BuildTerms();
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * stride;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
-    for (int group = 0; group < Width / 4; ++group, s += 4, d += 16) {
-      const std::uint32_t first = YUVToRGB(s[0], s[1], s[3]);
-      const std::uint32_t second = YUVToRGB(s[2], s[1], s[3]);
-      Put(d, first);
-      Put(d + 4, first);
-      Put(d + 8, second);
-      Put(d + 12, second);
-    }
+    ConvertRow(t, [&](auto convert) {
+      const std::uint8_t* p = s;
+      std::uint8_t* o = d;
+      for (int group = 0; group < Width / 4; ++group, p += 4, o += 16) {
+        const TChroma c = ChromaOf(t, p[1], p[3]);
+        const std::uint32_t first = convert(p[0], c);
+        const std::uint32_t second = convert(p[2], c);
+        Put(o, first);
+        Put(o + 4, first);
+        Put(o + 8, second);
+        Put(o + 12, second);
+      }
+    });
   }
 }

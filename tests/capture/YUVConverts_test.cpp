@@ -194,3 +194,32 @@ TEST(ConvertY211, PixelPairsShareTheirLuma) {
   ExpectPixel(PixelAt(dst, 4, 2, 0), 254, 254, 254);
   ExpectPixel(PixelAt(dst, 4, 3, 0), 254, 254, 254);
 }
+
+// The converters' fast path must give the formula's result for every one of
+// the 2^24 (Y, U, V) triples: one YUY2 frame holds them all, two pixels a
+// chroma pair.
+TEST(ConvertFrame, EveryTripleMatchesTheFormula) {
+  const int width = 4096, height = 4096;
+  std::vector<std::uint8_t> source(std::size_t(width) * height * 2);
+  for (std::size_t pair = 0; pair < source.size() / 4; ++pair) {
+    std::uint8_t* s = source.data() + pair * 4;
+    s[0] = std::uint8_t(2 * pair);
+    s[1] = std::uint8_t(pair >> 7);
+    s[2] = std::uint8_t(2 * pair + 1);
+    s[3] = std::uint8_t(pair >> 15);
+  }
+  std::vector<std::uint8_t> dest(std::size_t(width) * height * 4);
+  ASSERT_TRUE(ConvertFrame(2, source.data(), source.size(), dest.data(), dest.size(), width, height));
+  std::size_t mismatches = 0;
+  for (int row = 0; row < height; ++row) {
+    const std::uint8_t* s = source.data() + std::size_t(row) * width * 2;
+    const std::uint8_t* d = dest.data() + std::size_t(height - 1 - row) * width * 4;
+    for (int x = 0; x < width; x += 2, s += 4, d += 8) {
+      std::uint32_t got[2];
+      std::memcpy(got, d, 8);
+      mismatches += got[0] != YUVToRGB(s[0], s[1], s[3]);
+      mismatches += got[1] != YUVToRGB(s[2], s[1], s[3]);
+    }
+  }
+  EXPECT_EQ(mismatches, 0u);
+}

@@ -8,6 +8,7 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/Edit.h"
+#include "platform/controls/SimulateInput.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/layout/Resources.h"
 
@@ -39,6 +40,20 @@ TEST_P(Chat, ALineGoesToEveryIncludedPeerAndNotToTheOwnList) {
   EXPECT_EQ(got, std::string("Ann <> hello\0", 13));
   EXPECT_EQ(Form->edtMessage->Text(), "");
   EXPECT_EQ(Form->ListBox1->Count(), 0);
+}
+
+TEST_P(Chat, EnterInTheInputSendsTheTypedLine) {
+  Start();
+  AddEntry("127.0.0.1", 1);
+  Form->FCallerID = "Ann";
+  Form->edtMessage->SetFocus();
+  SimulateTyping("typed");
+  SimulateKey(VK_RETURN);
+  std::string got;
+  ASSERT_TRUE(Peer.Receive(got));
+  EXPECT_EQ(got, std::string("Ann <> typed\0", 13));
+  EXPECT_EQ(Form->edtMessage->Text(), "");
+  EXPECT_TRUE(Form->edtMessage->Focused());
 }
 
 TEST_P(Chat, UntickingIncludeStopsLinesToThatSlotButNotFromIt) {

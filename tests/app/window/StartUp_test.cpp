@@ -36,7 +36,9 @@ TEST_P(MainWindowTest, BeforeTheFirstActivationEverySlotIsOfflineAndDisabled) {
   EXPECT_EQ(Form->ClientWidth(), GetParam().Wide ? 1008 : 647);
   EXPECT_EQ(Form->ClientHeight(), GetParam().Wide ? 642 : 574);
   EXPECT_EQ(Form->Label4 != nullptr, GetParam().Wide);  // "Zirer Preview" only in the wide one
-  if (Form->Label4 != nullptr) EXPECT_EQ(Form->Label4->Caption(), "Zirer Preview");
+  if (Form->Label4 != nullptr) {
+    EXPECT_EQ(Form->Label4->Caption(), "Zirer Preview");
+  }
   for (int slot = 1; slot <= SlotCount; ++slot) {
     const auto& s = Form->SlotControls(slot);
     EXPECT_EQ(s.Status->Caption(), "Offline");
@@ -137,7 +139,7 @@ TEST_P(MainWindowTest, RingTimesBeyondTheTimersRangeAreHeldAtItsEnds) {
 
 TEST_P(MainWindowTest, APortHeldElsewhereIsReportedAndTheRestStillStarts) {
   TTestPeer holder("127.0.0.1", VideoPort);
-  Start();
+  Start(false);
   EXPECT_FALSE(Form->udpServerVideo->Active());
   EXPECT_TRUE(Form->udpServerMess->Active());
   ASSERT_NE(Form->FPeers, nullptr);

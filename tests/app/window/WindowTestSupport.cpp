@@ -16,6 +16,7 @@
 #include "platform/sockets/HostLookup.h"
 #include "platform/sockets/MessageUDP.h"
 #include "platform/sockets/UDPClient.h"
+#include "platform/sockets/UDPServer.h"
 
 bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Timeout) {
   auto deadline = std::chrono::steady_clock::now() + Timeout;
@@ -109,11 +110,15 @@ void MainWindowTest::Create() {
   Form->nmClient->SetRemotePort(Peer.Port());
 }
 
-void MainWindowTest::Start() {
+void MainWindowTest::Start(bool RequirePorts) {
   Create();
   Form->Show();
   ASSERT_TRUE(PumpUntil([this] { return Form->StartedUp() && Form->FPeers != nullptr; }));
   Application->ProcessMessages();
+  if (RequirePorts) {
+    ASSERT_TRUE(Form->udpServerMess->Active() && Form->udpServerVideo->Active())
+        << "ports 6770/6772 are held by another program";
+  }
 }
 
 void MainWindowTest::SendControl(TTestPeer& From, const std::string& Text) { SendAndSettle(From, ControlPort, Text); }

@@ -70,10 +70,12 @@ class MainWindowTest : public testing::TestWithParam<TLayoutCase> {
   void SetUp() override;
   void TearDown() override;
 
-  // Creates the window (OnCreate runs); Start also shows it, which runs the
-  // start-up work, and points the window's replies at Peer.
+  // Creates the window (OnCreate runs) and points its replies at Peer;
+  // Start also shows it, which runs the start-up work. Unless told
+  // otherwise, Start insists that the window got the program's ports (a
+  // program outside the test holding one would make every later check fail).
   void Create();
-  void Start();
+  void Start(bool RequirePorts = true);
   // Sends Text to the control port and waits until the window handled it.
   void SendControl(TTestPeer& From, const std::string& Text);
   // Sends a datagram to Port and gives the window time to handle it.

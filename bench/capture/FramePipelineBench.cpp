@@ -1,0 +1,293 @@
+// The cost of one preview frame on its way out and of one received frame,
+// each beside the plain codec work it cannot do without:
+//   send:    CaptureFrameCallback of a YUY2 frame (conversion, frame buffer,
+//            JPEG, four peers on loopback) / libjpeg encoding the same picture
+//   receive: the video read handler (decode and show in the slot) /
+//            libjpeg decoding the same datagram
+// The ratios are printed at the end; the aim is at most 1.3.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+#include "app/Main.h"
+#include "app/Parlink.h"
+#include "capture/VideoCap.h"
+#include "platform/base/Streams.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/Form.h"
+#include "platform/controls/Panel.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JpegImage.h"
+#include "platform/sockets/UDPClient.h"
+#include "platform/videodriver/VirtualCamera.h"
+
+namespace {
+
+constexpr int kPeers = 4;
+constexpr std::size_t kLargestDatagram = 65507;
+
+// The peers' video port: one socket on every loopback address, drained by
+// a thread of its own so that sending never waits on a full queue.
+class TLoopbackPeers {
+ public:
+  TLoopbackPeers() {
+    FHandle = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    bind(FHandle, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    socklen_t size = sizeof local;
+    getsockname(FHandle, reinterpret_cast<sockaddr*>(&local), &size);
+    FPort = ntohs(local.sin_port);
+    timeval timeout{0, 50000};
+    setsockopt(FHandle, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    FDrain = std::thread([this] {
+      std::vector<char> buffer(70000);
+      while (!FStop) Received += recv(FHandle, buffer.data(), buffer.size(), 0) > 0;
+    });
+  }
+  ~TLoopbackPeers() {
+    FStop = true;
+    FDrain.join();
+    close(FHandle);
+  }
+  int Port() const { return FPort; }
+  std::atomic<long> Received{0};
+
+ private:
+  int FHandle = -1;
+  int FPort = 0;
+  std::atomic<bool> FStop{false};
+  std::thread FDrain;
+};
+
+// The picture as top-down red, green, blue rows.
+std::vector<Byte> RgbRows(const TBitmap& picture) {
+  std::vector<Byte> rows(std::size_t(picture.Width()) * 3 * std::size_t(picture.Height()));
+  Byte* to = rows.data();
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x, to += 3) {
+      const TColor c = picture.Pixel(x, y);
+      to[0] = Byte(GetRValue(c));
+      to[1] = Byte(GetGValue(c));
+      to[2] = Byte(GetBValue(c));
+    }
+  return rows;
+}
+
+// Plain libjpeg: the encoder settings of the program, into memory.
+std::size_t PlainEncode(const std::vector<Byte>& rgb, int width, int height, int quality) {
+  jpeg_compress_struct codec;
+  jpeg_error_mgr errors;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&codec, &out, &size);
+  codec.image_width = JDIMENSION(width);
+  codec.image_height = JDIMENSION(height);
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  codec.dct_method = JDCT_FLOAT;
+  jpeg_set_quality(&codec, quality, TRUE);
+  jpeg_start_compress(&codec, TRUE);
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW row = const_cast<Byte*>(rgb.data() + std::size_t(codec.next_scanline) * width * 3);
+    jpeg_write_scanlines(&codec, &row, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  std::free(out);
+  return size;
+}
+
+void PlainDecode(const std::string& jpeg, std::vector<Byte>& rgb) {
+  jpeg_decompress_struct codec;
+  jpeg_error_mgr errors;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&codec);
+  jpeg_mem_src(&codec, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size());
+  jpeg_read_header(&codec, TRUE);
+  codec.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&codec);
+  rgb.resize(std::size_t(codec.output_width) * 3 * codec.output_height);
+  while (codec.output_scanline < codec.output_height) {
+    JSAMPROW row = rgb.data() + std::size_t(codec.output_scanline) * codec.output_width * 3;
+    jpeg_read_scanlines(&codec, &row, 1);
+  }
+  jpeg_finish_decompress(&codec);
+  jpeg_destroy_decompress(&codec);
+}
+
+// A main window with four peers, a camera of the virtual camera's YUY2
+// picture at Width by Height, and one frame of it.
+struct TScene {
+  TScene(int width, int height) : Width(width), Height(height) {
+    Main = new TfrmMain(Application);
+    frmMain = Main;
+    Main->FPeers = std::make_unique<TPeerList>();
+    for (int i = 1; i <= kPeers; ++i)
+      Main->FPeers->Add(new TParlink("127.0.0." + std::to_string(i), Main->SlotPicture(i), Byte(i)));
+    Main->udpClientVideo->SetPort(Peers.Port());
+    TVirtualCameraSettings camera;
+    camera.Format = fpYUY2;
+    camera.Width = width;
+    camera.Height = height;
+    SetVirtualCameraOverride(camera);
+    Frame = MakeVirtualCameraFrame(camera, 7);
+    Host = new TForm(Application);
+    Panel = new TPanel(Host);
+    Panel->SetParent(Host);
+    Panel->SetBounds(0, 0, 160, 120);
+    SetDisplayPanel(Panel);
+    SetStatusLabel(nullptr);
+    OpenCaptureDriver();
+    InitFrameBuffers();
+    // The highest quality of the program's steps whose datagram fits.
+    Quality = 95;
+    for (;;) {
+      Main->FJpegQuality = Quality;
+      SendFrame();
+      if (LastJpegSize() <= kLargestDatagram || Quality <= 5) break;
+      Quality -= 5;
+    }
+    Picture = RgbRows(*FrameBitmap());
+    Jpeg.assign(reinterpret_cast<const char*>(LastJpeg()), LastJpegSize());
+  }
+  ~TScene() {
+    FreeFrameBuffers();
+    AbortCapture();
+    CloseCaptureDriver();
+    delete Host;
+    delete Main;
+    SetVirtualCameraOverride(std::nullopt);
+    Application->ProcessMessages();
+  }
+  void SendFrame() {
+    VIDEOHDR header{};
+    header.lpData = Frame.data();
+    header.dwBufferLength = header.dwBytesUsed = DWord(Frame.size());
+    CaptureFrameCallback(CaptureWindowHandle(), &header);
+  }
+
+  int Width, Height, Quality = 95;
+  TLoopbackPeers Peers;
+  TfrmMain* Main = nullptr;
+  TForm* Host = nullptr;
+  TPanel* Panel = nullptr;
+  std::vector<Byte> Frame;
+  std::vector<Byte> Picture;  // the frame as the encoder sees it, RGB
+  std::string Jpeg;           // the frame's datagram
+};
+
+std::map<std::pair<int, int>, std::unique_ptr<TScene>> gScenes;
+
+TScene& Scene(const benchmark::State& state) {
+  auto key = std::make_pair(int(state.range(0)), int(state.range(1)));
+  auto& scene = gScenes[key];
+  if (!scene) {
+    gScenes.clear();  // one main window at a time
+    auto& fresh = gScenes[key];
+    fresh = std::make_unique<TScene>(key.first, key.second);
+    return *fresh;
+  }
+  return *scene;
+}
+
+void BM_SendPipeline(benchmark::State& state) {
+  TScene& scene = Scene(state);
+  const long before = scene.Peers.Received;
+  for (auto _ : state) {
+    scene.Main->FJpegQuality = scene.Quality;
+    scene.SendFrame();
+  }
+  state.counters["quality"] = scene.Quality;
+  state.counters["jpeg_bytes"] = double(scene.Jpeg.size());
+  state.counters["sent"] = double(scene.Peers.Received - before) / double(state.iterations());
+}
+
+void BM_SendPlainEncode(benchmark::State& state) {
+  TScene& scene = Scene(state);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(PlainEncode(scene.Picture, scene.Width, scene.Height, scene.Quality));
+}
+
+void BM_ReceivePipeline(benchmark::State& state) {
+  TScene& scene = Scene(state);
+  TMemoryStream datagram;
+  datagram.WriteBuffer(scene.Jpeg.data(), int(scene.Jpeg.size()));
+  for (auto _ : state) {
+    datagram.SetPosition(0);
+    scene.Main->udpServerVideoUDPRead(nullptr, &datagram, "127.0.0.3", 6772);
+  }
+  state.counters["shown_width"] = scene.Main->SlotPicture(3)->Width();
+}
+
+void BM_ReceivePlainDecode(benchmark::State& state) {
+  TScene& scene = Scene(state);
+  std::vector<Byte> rgb;
+  for (auto _ : state) {
+    PlainDecode(scene.Jpeg, rgb);
+    benchmark::DoNotOptimize(rgb.data());
+  }
+}
+
+#define TAMBLIN_SIZES Args({384, 288})->Args({1280, 720})->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_SendPipeline)->TAMBLIN_SIZES;
+BENCHMARK(BM_SendPlainEncode)->TAMBLIN_SIZES;
+BENCHMARK(BM_ReceivePipeline)->TAMBLIN_SIZES;
+BENCHMARK(BM_ReceivePlainDecode)->TAMBLIN_SIZES;
+
+// Keeps each run's time per iteration to print the ratios at the end.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  std::map<std::string, double> Times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  TApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  TRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  gScenes.clear();
+  std::printf("\nratios (pipeline / plain codec), target at most 1.3:\n");
+  for (const char* size : {"384/288", "1280/720"}) {
+    const std::string s = size;
+    auto ratio = [&](const char* pipeline, const char* plain) {
+      const double a = reporter.Times[std::string(pipeline) + "/" + s];
+      const double b = reporter.Times[std::string(plain) + "/" + s];
+      return b > 0 ? a / b : 0.0;
+    };
+    std::printf("  %-9s send %.2f   receive %.2f\n", size,
+                ratio("BM_SendPipeline", "BM_SendPlainEncode"),
+                ratio("BM_ReceivePipeline", "BM_ReceivePlainDecode"));
+  }
+  benchmark::Shutdown();
+  return 0;
+}
