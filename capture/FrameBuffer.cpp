@@ -89,12 +89,45 @@ std::size_t FrameImageSize() {
   return header.size() >= kInfoHeaderSize ? Get32(header.data() + 20) : 0;
 }
 
+bool DirectRows(TFrameRows& Rows) {
+  const TModuleState& s = State();
+  if (s.FramePixels == nullptr || s.FrameHeader.size() < std::size_t(kInfoHeaderSize)) return false;
+  BITMAPINFOHEADER h;
+  std::memcpy(&h, s.FrameHeader.data(), sizeof h);
+  if (h.biSize < DWord(kInfoHeaderSize) || h.biSize > 256 || h.biSize > DWord(s.FrameHeaderSize) ||
+      h.biCompression != BI_RGB || (h.biBitCount != 24 && h.biBitCount != 32) ||
+      h.biWidth <= 0 || h.biHeight <= 0)
+    return false;
+  const std::size_t stride = std::size_t(ScanLineSize(h.biWidth * h.biBitCount));
+  if (FrameImageSize() / stride < std::size_t(h.biHeight)) return false;
+  Rows.TopRow = s.FramePixels + (std::size_t(h.biHeight) - 1) * stride;
+  Rows.Stride = -std::ptrdiff_t(stride);
+  Rows.BytesPerPixel = h.biBitCount / 8;
+  Rows.Width = h.biWidth;
+  Rows.Height = h.biHeight;
+  return true;
+}
+
+void SyncCaptureBitmap() {
+  TModuleState& s = State();
+  if (!s.BitmapBehind || !s.CaptureBitmap || !s.FrameStream) return;
+  s.BitmapBehind = false;
+  s.FrameStream->SetPosition(0);
+  try {
+    s.CaptureBitmap->LoadFromStream(s.FrameStream.get());
+  } catch (const EInvalidGraphic&) {
+    // Not for these layouts; the picture would keep what it had.
+  }
+  s.FrameStream->SetPosition(0);
+}
+
 }  // namespace videocap
 
 void InitFrameBuffers() {
   videocap::TModuleState& s = videocap::State();
   if (s.CaptureWindow == nullptr) return;
   s.CaptureBitmap.reset();
+  s.BitmapBehind = false;
   s.FramePixels = nullptr;
   s.FrameStream = std::make_unique<TMemoryStream>();
   s.VideoFormatSize = 0;
@@ -113,6 +146,8 @@ void InitFrameBuffers() {
 void ReadVideoFormat() {
   videocap::TModuleState& s = videocap::State();
   if (s.CaptureWindow == nullptr) return;
+  // The picture keeps the last frame of the old layout.
+  videocap::SyncCaptureBitmap();
   const std::uint32_t size = capGetVideoFormatSize(s.CaptureWindow);
   // A block too short for a bitmap header says nothing readable either.
   if (size < std::uint32_t(kInfoHeaderSize)) throw Exception(SNoVideoFormat);
@@ -144,6 +179,7 @@ void FreeFrameBuffers() {
   s.FramePixels = nullptr;
   s.FrameStream.reset();
   s.CaptureBitmap.reset();
+  s.BitmapBehind = false;
   s.FrameHeader.clear();
   s.VideoFormat.clear();
 }
@@ -157,7 +193,10 @@ const TMemoryStream* FrameBuffer() { return videocap::State().FrameStream.get();
 
 Byte FrameConversionCode() { return videocap::State().ConversionCode; }
 
-TBitmap* FrameBitmap() { return videocap::State().CaptureBitmap.get(); }
+TBitmap* FrameBitmap() {
+  videocap::SyncCaptureBitmap();
+  return videocap::State().CaptureBitmap.get();
+}
 
 const Byte* LastJpeg() { return videocap::JpegBuffer(); }
 

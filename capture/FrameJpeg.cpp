@@ -25,7 +25,8 @@ struct EncodeJob {
   jpeg_destination_mgr Dest;
   std::jmp_buf Jump;
   bool Overflow;
-  const TBitmap* Picture;
+  const TBitmap* Picture;  // or Rows
+  TFrameRows Rows;
   int Width;
   int Height;
   int Quality;
@@ -59,6 +60,8 @@ extern "C" void DestTerm(j_compress_ptr cinfo) {
 // Row y of the picture as blue, green, red bytes: straight from the bitmap
 // when its rows are that already, else put together in job->Row.
 JSAMPROW PictureRow(EncodeJob* job, int y, bool direct) {
+  if (job->Picture == nullptr)
+    return const_cast<JSAMPROW>(job->Rows.TopRow + std::ptrdiff_t(y) * job->Rows.Stride);
   const TBitmap& picture = *job->Picture;
   if (direct) return static_cast<JSAMPROW>(const_cast<void*>(picture.ScanLine(y)));
   Byte* row = job->Row;
@@ -99,11 +102,17 @@ bool RunEncode(EncodeJob* job) {
   job->Dest.term_destination = DestTerm;
   job->Codec.dest = &job->Dest;
 
-  const TBitmap& picture = *job->Picture;
-  const TPixelFormat format = picture.PixelFormat();
-  const bool whole = picture.Width() == job->Width && picture.Height() >= job->Height;
-  const bool direct24 = whole && format == pf24bit;
-  const bool direct32 = whole && (format == pf32bit || format == pfDevice);
+  bool direct24, direct32;
+  if (job->Picture != nullptr) {
+    const TBitmap& picture = *job->Picture;
+    const TPixelFormat format = picture.PixelFormat();
+    const bool whole = picture.Width() == job->Width && picture.Height() >= job->Height;
+    direct24 = whole && format == pf24bit;
+    direct32 = whole && (format == pf32bit || format == pfDevice);
+  } else {
+    direct24 = job->Rows.BytesPerPixel == 3;
+    direct32 = !direct24;
+  }
   job->Codec.image_width = JDIMENSION(job->Width);
   job->Codec.image_height = JDIMENSION(job->Height);
   job->Codec.input_components = direct32 ? 4 : 3;
@@ -121,15 +130,14 @@ bool RunEncode(EncodeJob* job) {
   return true;
 }
 
-}  // namespace
-
-std::size_t EncodeFrameJpeg(const TBitmap& Picture, int Width, int Height, int Quality,
-                            Byte* Buffer, std::size_t Capacity) {
+std::size_t Encode(const TBitmap* Picture, const TFrameRows& Rows, int Width, int Height,
+                   int Quality, Byte* Buffer, std::size_t Capacity) {
   if (Width <= 0 || Height <= 0 || Buffer == nullptr || Capacity == 0) return 0;
-  std::vector<Byte> row(std::size_t(Width) * 3);
+  std::vector<Byte> row(Picture != nullptr ? std::size_t(Width) * 3 : 0);
   auto job = std::make_unique<EncodeJob>();
   job->Overflow = false;
-  job->Picture = &Picture;
+  job->Picture = Picture;
+  job->Rows = Rows;
   job->Width = Width;
   job->Height = Height;
   job->Quality = Quality < 1 ? 1 : Quality > 100 ? 100 : Quality;
@@ -139,4 +147,17 @@ std::size_t EncodeFrameJpeg(const TBitmap& Picture, int Width, int Height, int Q
   job->Length = 0;
   if (!RunEncode(job.get())) return 0;
   return job->Length;
+}
+
+}  // namespace
+
+std::size_t EncodeFrameJpeg(const TBitmap& Picture, int Width, int Height, int Quality,
+                            Byte* Buffer, std::size_t Capacity) {
+  return Encode(&Picture, TFrameRows{}, Width, Height, Quality, Buffer, Capacity);
+}
+
+std::size_t EncodeFrameJpeg(const TFrameRows& Rows, int Quality, Byte* Buffer,
+                            std::size_t Capacity) {
+  if (Rows.TopRow == nullptr || (Rows.BytesPerPixel != 3 && Rows.BytesPerPixel != 4)) return 0;
+  return Encode(nullptr, Rows, Rows.Width, Rows.Height, Quality, Buffer, Capacity);
 }

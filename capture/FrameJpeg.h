@@ -13,3 +13,18 @@ class TBitmap;
 // 0 when it does not fit into Capacity bytes or the size is not positive.
 std::size_t EncodeFrameJpeg(const TBitmap& Picture, int Width, int Height, int Quality,
                             Byte* Buffer, std::size_t Capacity);
+
+// Pixel rows held elsewhere: blue, green, red (and a fourth byte when
+// BytesPerPixel is 4); row y of the picture starts at TopRow + y * Stride
+// (Stride is negative for rows stored bottom-up).
+struct TFrameRows {
+  const Byte* TopRow = nullptr;
+  std::ptrdiff_t Stride = 0;
+  int BytesPerPixel = 4;
+  int Width = 0;
+  int Height = 0;
+};
+
+// As above, for rows the caller holds.
+std::size_t EncodeFrameJpeg(const TFrameRows& Rows, int Quality, Byte* Buffer,
+                            std::size_t Capacity);

@@ -87,6 +87,7 @@ bool FillFrameBuffer(const VIDEOHDR& frame) {
 // went away while the warning was up.
 bool LoadCaptureBitmap() {
   videocap::TModuleState& s = videocap::State();
+  s.BitmapBehind = false;
   s.FrameStream->SetPosition(0);
   try {
     s.CaptureBitmap->LoadFromStream(s.FrameStream.get());
@@ -128,19 +129,34 @@ LRESULT CaptureFrameCallback(HWND, VIDEOHDR* Header) {
     return 1;
   TFrameGuard inFrame;
   if (!FillFrameBuffer(*Header)) return 1;
-  if (!LoadCaptureBitmap() || frmMain == nullptr) return 1;
 
-  // Steps 4 to 6: the working picture is as large as the driver's format.
-  const BITMAPINFOHEADER format = videocap::FormatHeader();
-  const int width = format.biWidth;
-  const int height = format.biHeight < 0 ? -format.biHeight : format.biHeight;
-  const std::size_t length = EncodeFrameJpeg(*s.CaptureBitmap, width, height,
-                                             frmMain->FJpegQuality, videocap::JpegBuffer(),
-                                             JpegBufferSize);
-  bool send = length > 0;
+  // Steps 3 to 5. The working picture is as large as the driver's format;
+  // plain 24- and 32-bit rows are what the picture would load, so those are
+  // encoded straight from the frame buffer and the picture loads them only
+  // when it is asked for.
+  std::size_t length = 0;
+  int width = 0, height = 0;
+  TFrameRows rows;
+  if (videocap::DirectRows(rows)) {
+    s.BitmapBehind = true;
+    if (frmMain == nullptr) return 1;
+    width = rows.Width;
+    height = rows.Height;
+    length = EncodeFrameJpeg(rows, frmMain->FJpegQuality, videocap::JpegBuffer(), JpegBufferSize);
+  } else {
+    if (!LoadCaptureBitmap() || frmMain == nullptr) return 1;
+    const BITMAPINFOHEADER format = videocap::FormatHeader();
+    width = format.biWidth;
+    height = format.biHeight < 0 ? -format.biHeight : format.biHeight;
+    length = EncodeFrameJpeg(*s.CaptureBitmap, width, height, frmMain->FJpegQuality,
+                             videocap::JpegBuffer(), JpegBufferSize);
+  }
+
+  // Step 6: a JPEG larger than the send buffer counts as a failed send.
+  const bool send = length > 0;
   if (send) {
     s.JpegSize = length;
-  } else if (width > 0 && height > 0) {  // larger than the send buffer
+  } else if (width > 0 && height > 0) {
     if (StepQualityDown()) return 1;
   } else {
     return 1;

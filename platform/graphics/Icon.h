@@ -16,7 +16,8 @@
 
 struct TIconFile;
 
-// The host's texts for icons ("Icon image is not valid" is SInvalidIcon).
+// The host's texts for icons.
+inline constexpr const char* SInvalidIcon = "Icon image is not valid";
 inline constexpr const char* SChangeIconSize = "Cannot change the size of an icon";
 inline constexpr const char* SIconToClipboard = "Clipboard does not support Icons";
 

@@ -21,8 +21,7 @@
 #include "platform/base/Types.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/DibCodec.h"
-
-inline constexpr const char* SInvalidIcon = "Icon image is not valid";
+#include "platform/graphics/Icon.h"
 
 inline constexpr Word IconFileType = 1;
 inline constexpr Word CursorFileType = 2;
