@@ -64,7 +64,7 @@ bool StepQualityDown() {
   return true;
 }
 
-// Step 2: the frame's pixels into the frame buffer; false drops the frame.
+// The frame's pixels into the frame buffer; false drops the frame.
 bool FillFrameBuffer(const VIDEOHDR& frame) {
   videocap::TModuleState& s = videocap::State();
   const BITMAPINFOHEADER format = videocap::FormatHeader();
@@ -82,7 +82,7 @@ bool FillFrameBuffer(const VIDEOHDR& frame) {
   }
 }
 
-// Step 3: the picture loads the frame buffer; a buffer it cannot read is
+// The picture loads the frame buffer; a buffer it cannot read is
 // reported and the picture keeps what it had. False when the frame buffer
 // went away while the warning was up.
 bool LoadCaptureBitmap() {
@@ -130,7 +130,7 @@ LRESULT CaptureFrameCallback(HWND, VIDEOHDR* Header) {
   TFrameGuard inFrame;
   if (!FillFrameBuffer(*Header)) return 1;
 
-  // Steps 3 to 5. The working picture is as large as the driver's format;
+  // The working picture is as large as the driver's format;
   // plain 24- and 32-bit rows are what the picture would load, so those are
   // encoded straight from the frame buffer and the picture loads them only
   // when it is asked for.
@@ -152,7 +152,7 @@ LRESULT CaptureFrameCallback(HWND, VIDEOHDR* Header) {
                              videocap::JpegBuffer(), JpegBufferSize);
   }
 
-  // Step 6: a JPEG larger than the send buffer counts as a failed send.
+  // A JPEG larger than the send buffer counts as a failed send.
   const bool send = length > 0;
   if (send) {
     s.JpegSize = length;

@@ -1,5 +1,7 @@
 #include "capture/YUVConverts.h"
 
+#include "capture/YUVConvertsWide.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -203,10 +205,11 @@ void ConvertYUY2(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int 
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * std::size_t(Width) * 2;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
+    const int wide = ConvertPackedRowWide(s, d, Width / 2, true);
     ConvertRow(t, [&](auto convert) {
-      const std::uint8_t* p = s;
-      std::uint8_t* o = d;
-      for (int pair = 0; pair < Width / 2; ++pair, p += 4, o += 8) {
+      const std::uint8_t* p = s + std::size_t(wide) * 4;
+      std::uint8_t* o = d + std::size_t(wide) * 8;
+      for (int pair = wide; pair < Width / 2; ++pair, p += 4, o += 8) {
         const TChroma c = ChromaOf(t, p[1], p[3]);
         Put(o, convert(p[0], c));
         Put(o + 4, convert(p[2], c));
@@ -220,10 +223,11 @@ void ConvertUYVY(const std::uint8_t* Source, std::uint8_t* Dest, int Width, int 
   for (int row = 0; row < Height; ++row) {
     const std::uint8_t* s = Source + std::size_t(row) * std::size_t(Width) * 2;
     std::uint8_t* d = OutRow(Dest, Width, Height, row);
+    const int wide = ConvertPackedRowWide(s, d, Width / 2, false);
     ConvertRow(t, [&](auto convert) {
-      const std::uint8_t* p = s;
-      std::uint8_t* o = d;
-      for (int pair = 0; pair < Width / 2; ++pair, p += 4, o += 8) {
+      const std::uint8_t* p = s + std::size_t(wide) * 4;
+      std::uint8_t* o = d + std::size_t(wide) * 8;
+      for (int pair = wide; pair < Width / 2; ++pair, p += 4, o += 8) {
         const TChroma c = ChromaOf(t, p[0], p[2]);
         Put(o, convert(p[1], c));
         Put(o + 4, convert(p[3], c));
@@ -266,8 +270,10 @@ void ConvertPlanar(const std::uint8_t* luma, const std::uint8_t* uPlane, const s
     const std::uint8_t* y = luma + std::size_t(row) * std::size_t(width);
     const std::size_t chromaRow = std::size_t(row / block) * std::size_t(chromaWidth);
     std::uint8_t* d = OutRow(dest, width, height, row);
+    const int wide =
+        block == 2 ? ConvertPlanarRowWide(y, uPlane + chromaRow, vPlane + chromaRow, d, cols) : 0;
     ConvertRow(t, [&](auto convert) {
-      for (int x = 0; x < cols; x += block) {
+      for (int x = wide; x < cols; x += block) {
         const std::size_t at = chromaRow + std::size_t(x / block);
         const TChroma c = ChromaOf(t, uPlane[at], vPlane[at]);
         for (int k = 0; k < block; ++k) Put(d + std::size_t(x + k) * 4, convert(y[x + k], c));

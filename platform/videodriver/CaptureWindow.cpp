@@ -161,6 +161,12 @@ class TCaptureWindow : public TCustomControl {
       return;
     }
     TBusy busy(this);
+    // The callback may connect another driver; the frame goes back only to
+    // the driver it came from (a driver that went away took its frames along).
+    const unsigned serial = FDriverSerial;
+    auto release = [&] {
+      if (FDriver && FDriverSerial == serial) FDriver->ReleaseFrame(frame);
+    };
     try {
       ShowFrame(frame);
       if (FOnFrame != nullptr) {
@@ -174,10 +180,10 @@ class TCaptureWindow : public TCustomControl {
         FOnFrame(FHandle, &header);
       }
     } catch (...) {
-      if (FDriver) FDriver->ReleaseFrame(frame);
+      release();
       throw;
     }
-    if (FDriver) FDriver->ReleaseFrame(frame);
+    release();
   }
 
  private:
@@ -201,6 +207,7 @@ class TCaptureWindow : public TCustomControl {
     DisconnectDriver();
     FDriver = std::move(driver);
     FDriverIndex = index;
+    ++FDriverSerial;
     FReportedError.clear();
     UpdatePreview();
     return 1;
@@ -300,6 +307,7 @@ class TCaptureWindow : public TCustomControl {
   HWND FHandle;
   std::unique_ptr<TCaptureDriver> FDriver;
   int FDriverIndex = -1;
+  unsigned FDriverSerial = 0;  // counts the drivers connected
   CAPSTATUSCALLBACK FOnStatus = nullptr;
   CAPVIDEOCALLBACK FOnFrame = nullptr;
   bool FPreview = false;

@@ -24,16 +24,6 @@ void CopyText(const std::string& text, char* buffer, int length) {
 
 }  // namespace
 
-bool TCaptureDriver::GetCaptureParms(CAPTUREPARMS& Parms) {
-  Parms = FParms;
-  return true;
-}
-
-bool TCaptureDriver::SetCaptureParms(const CAPTUREPARMS& Parms) {
-  FParms = Parms;
-  return true;
-}
-
 std::unique_ptr<TCaptureDriver> CreateCaptureDriver(int Index) {
   if (Index < 0 || Index > 9) return nullptr;
   if (Factory()) return Factory()(Index);

@@ -142,8 +142,8 @@ TEST_F(CaptureTest, DialogQuestionsWithoutWindowOrDriverAnswerFalse) {
 }
 
 TEST_F(CaptureTest, DialogQuestionsFollowTheDriversCapabilities) {
-  auto spec = Driver(0);
-  spec->SourceDialog = true;
+  auto plan = Driver(0);
+  plan->SourceDialog = true;
   ASSERT_TRUE(Open());
   EXPECT_TRUE(HasVideoSourceDialog());
   EXPECT_FALSE(HasVideoFormatDialog());
@@ -158,14 +158,14 @@ TEST_F(CaptureTest, StatusTextsGoToTheLabelAndAnEmptyOneClearsIt) {
 }
 
 TEST_F(CaptureTest, StartPreviewAsksForTheScaledPreviewAndFramesArrive) {
-  auto spec = Driver(0);
-  spec->Format = Rgb24(4, 2);
-  spec->Frame.assign(std::size_t(ScanLineSize(4 * 24) * 2), 0x80);
+  auto plan = Driver(0);
+  plan->Format = Rgb24(4, 2);
+  plan->Frame.assign(std::size_t(ScanLineSize(4 * 24) * 2), 0x80);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   StartPreview();
   // Each preview frame reaches the frame callback, which loads it.
-  EXPECT_TRUE(PumpUntil([&] { return spec->Grabs >= 3; }));
+  EXPECT_TRUE(PumpUntil([&] { return plan->Grabs >= 3; }));
   ASSERT_NE(FrameBitmap(), nullptr);
   EXPECT_EQ(FrameBitmap()->Width(), 4);
   EXPECT_EQ(FrameBitmap()->Pixel(0, 0), TColor(0x808080));

@@ -109,10 +109,10 @@ void CaptureTest::TearDown() {
   Boxes.reset();
 }
 
-std::shared_ptr<TFakeDriverSpec> CaptureTest::Driver(int Index) {
-  auto spec = std::make_shared<TFakeDriverSpec>();
-  Drivers[Index] = spec;
-  return spec;
+std::shared_ptr<TFakeDriverPlan> CaptureTest::Driver(int Index) {
+  auto plan = std::make_shared<TFakeDriverPlan>();
+  Drivers[Index] = plan;
+  return plan;
 }
 
 bool CaptureTest::Open() {

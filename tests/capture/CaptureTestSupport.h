@@ -16,7 +16,7 @@
 #include "platform/videodriver/CaptureDriver.h"
 
 // What a fake driver does, and what was done to it.
-struct TFakeDriverSpec {
+struct TFakeDriverPlan {
   bool Connectable = true;
   bool ReportsParms = true;
   bool AcceptsParms = true;
@@ -39,7 +39,7 @@ struct TFakeDriverSpec {
 
 class TFakeDriver : public TCaptureDriver {
  public:
-  explicit TFakeDriver(std::shared_ptr<TFakeDriverSpec> Spec) : S(std::move(Spec)) {}
+  explicit TFakeDriver(std::shared_ptr<TFakeDriverPlan> Plan) : S(std::move(Plan)) {}
   std::string Name() const override { return "Fake"; }
   std::string Version() const override { return "1"; }
   bool Connect() override;
@@ -59,7 +59,7 @@ class TFakeDriver : public TCaptureDriver {
   void ReleaseFrame(TCapturedFrame& Frame) override { Frame = TCapturedFrame{}; }
 
  private:
-  std::shared_ptr<TFakeDriverSpec> S;
+  std::shared_ptr<TFakeDriverPlan> S;
 };
 
 // A format block: a bitmap header, then Extra bytes of 0xEE.
@@ -71,19 +71,19 @@ constexpr DWord FourCC(char a, char b, char c, char d) { return MakeFourCC(a, b,
 bool PumpUntil(const std::function<bool()>& Done,
                std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
 
-// A form with the camera's panel and label, the drivers of Specs installed
+// A form with the camera's panel and label, the drivers of Plans installed
 // as driver indexes, and every box recorded. The camera is released after
 // each test.
 class CaptureTest : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Installs Spec as driver Index.
-  std::shared_ptr<TFakeDriverSpec> Driver(int Index);
+  // Installs Plan as driver Index.
+  std::shared_ptr<TFakeDriverPlan> Driver(int Index);
   // Sets the panel and label and opens the capture window.
   bool Open();
 
-  std::map<int, std::shared_ptr<TFakeDriverSpec>> Drivers;
+  std::map<int, std::shared_ptr<TFakeDriverPlan>> Drivers;
   std::unique_ptr<TMessageBoxCapture> Boxes;
   TForm* Form = nullptr;
   TPanel* Panel = nullptr;

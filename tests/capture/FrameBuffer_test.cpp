@@ -36,13 +36,13 @@ class FrameBufferTest : public CaptureTest {};
 }  // namespace
 
 TEST_F(FrameBufferTest, AskingFor384By288RgbWhichTheDriverTakes) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 640, 480, 16, 640 * 480 * 2);
-  spec->AcceptsFormat = true;
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 640, 480, 16, 640 * 480 * 2);
+  plan->AcceptsFormat = true;
   ASSERT_TRUE(Open());
   InitFrameBuffers();
-  ASSERT_EQ(spec->FormatRequests.size(), 1u);
-  const BITMAPINFOHEADER& asked = spec->FormatRequests[0];
+  ASSERT_EQ(plan->FormatRequests.size(), 1u);
+  const BITMAPINFOHEADER& asked = plan->FormatRequests[0];
   EXPECT_EQ(asked.biWidth, 384);
   EXPECT_EQ(asked.biHeight, 288);
   EXPECT_EQ(asked.biBitCount, 24);
@@ -57,21 +57,21 @@ TEST_F(FrameBufferTest, AskingFor384By288RgbWhichTheDriverTakes) {
   EXPECT_EQ(U32(Bytes() + 2), 14u + 40u + 331776u);
   EXPECT_EQ(U32(Bytes() + 6), 0u);
   EXPECT_EQ(U32(Bytes() + 10), 54u);
-  EXPECT_EQ(std::memcmp(Bytes() + 14, spec->Format.data(), 40), 0);
+  EXPECT_EQ(std::memcmp(Bytes() + 14, plan->Format.data(), 40), 0);
 }
 
 TEST_F(FrameBufferTest, RawRgbKeepsTheDriversWholeBlockAndRows) {
   // A 32-bit bit-field format: the block carries three masks after the header.
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(BI_BITFIELDS, 2, 2, 32, 16, 12);
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(BI_BITFIELDS, 2, 2, 32, 16, 12);
   const DWord masks[3] = {0xFF0000, 0xFF00, 0xFF};
-  std::memcpy(spec->Format.data() + 40, masks, 12);
+  std::memcpy(plan->Format.data() + 40, masks, 12);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   EXPECT_EQ(FrameConversionCode(), 1);
   ASSERT_EQ(Size(), 14u + 52u + 16u);
   EXPECT_EQ(U32(Bytes() + 10), 66u);
-  EXPECT_EQ(std::memcmp(Bytes() + 14, spec->Format.data(), 52), 0);
+  EXPECT_EQ(std::memcmp(Bytes() + 14, plan->Format.data(), 52), 0);
 
   const std::vector<Byte> frame = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0};
   Deliver(frame);
@@ -82,8 +82,8 @@ TEST_F(FrameBufferTest, RawRgbKeepsTheDriversWholeBlockAndRows) {
 }
 
 TEST_F(FrameBufferTest, YuvGetsAFortyByteHeaderFor32BitRows) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 4, 2, 16, 16);
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 4, 2, 16, 16);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   EXPECT_EQ(FrameConversionCode(), 2);
@@ -105,10 +105,10 @@ TEST_F(FrameBufferTest, YuvGetsAFortyByteHeaderFor32BitRows) {
 }
 
 TEST_F(FrameBufferTest, AfterALongerRgbBlockYuvKeepsTheHeaderSize) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(BI_BITFIELDS, 2, 2, 32, 16, 12);
-  spec->FormatAfterDialog = FormatBlock(FourCC('I', '4', '2', '0'), 2, 2, 12, 6);
-  spec->FormatDialog = true;
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(BI_BITFIELDS, 2, 2, 32, 16, 12);
+  plan->FormatAfterDialog = FormatBlock(FourCC('I', '4', '2', '0'), 2, 2, 12, 6);
+  plan->FormatDialog = true;
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   SetDriverDialogHook([](TDriverDialogRequest& request) {
@@ -130,8 +130,8 @@ TEST_F(FrameBufferTest, AfterALongerRgbBlockYuvKeepsTheHeaderSize) {
 }
 
 TEST_F(FrameBufferTest, UnsupportedCompressionDropsFramesAndKeepsTheHeader) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(FourCC('M', 'J', 'P', 'G'), 640, 480, 24, 10000);
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(FourCC('M', 'J', 'P', 'G'), 640, 480, 24, 10000);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   EXPECT_EQ(FrameConversionCode(), 0);
@@ -143,8 +143,8 @@ TEST_F(FrameBufferTest, UnsupportedCompressionDropsFramesAndKeepsTheHeader) {
 }
 
 TEST_F(FrameBufferTest, AnRgbFrameShorterThanItsFormatIsNotRead) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   Deliver(std::vector<Byte>(47, 9));
@@ -154,20 +154,20 @@ TEST_F(FrameBufferTest, AnRgbFrameShorterThanItsFormatIsNotRead) {
 }
 
 TEST_F(FrameBufferTest, ImpossibleSizesAreDroppedNotAllocated) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 100000, 100000, 16, 0);
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 100000, 100000, 16, 0);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   EXPECT_EQ(FrameConversionCode(), 0);
-  spec->Format = FormatBlock(BI_RGB, 100000, 100000, 24, 0xFFFFFFF0u);
+  plan->Format = FormatBlock(BI_RGB, 100000, 100000, 24, 0xFFFFFFF0u);
   ReadVideoFormat();
   EXPECT_EQ(FrameConversionCode(), 0);
   EXPECT_LT(Size(), 1000000u);
 }
 
 TEST_F(FrameBufferTest, AShortFormatBlockCountsAsNoFormat) {
-  auto spec = Driver(0);
-  spec->Format.assign(20, 0);
+  auto plan = Driver(0);
+  plan->Format.assign(20, 0);
   ASSERT_TRUE(Open());
   EXPECT_THROW(InitFrameBuffers(), Exception);
   EXPECT_FALSE(FrameBuffersReady());

@@ -68,9 +68,9 @@ TEST_F(VideoOptionsTest, WithoutACameraOnlyCloseIsOffered) {
 }
 
 TEST_F(VideoOptionsTest, ADriverWithOnlyASourceDialogEnablesOnlyThatButton) {
-  auto spec = Driver(0);
-  spec->SourceDialog = true;
-  spec->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
+  auto plan = Driver(0);
+  plan->SourceDialog = true;
+  plan->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
   ASSERT_TRUE(Open());
   ShowAndLeave();
   EXPECT_TRUE(Options->btnSource->Enabled());
@@ -78,9 +78,9 @@ TEST_F(VideoOptionsTest, ADriverWithOnlyASourceDialogEnablesOnlyThatButton) {
 }
 
 TEST_F(VideoOptionsTest, ButtonsStayEnabledUntilClose) {
-  auto spec = Driver(0);
-  spec->SourceDialog = spec->FormatDialog = true;
-  spec->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
+  auto plan = Driver(0);
+  plan->SourceDialog = plan->FormatDialog = true;
+  plan->Format = FormatBlock(BI_RGB, 4, 4, 24, 48);
   ASSERT_TRUE(Open());
   ShowAndLeave();
   CloseCaptureDriver();
@@ -97,10 +97,10 @@ TEST_F(VideoOptionsTest, ButtonsStayEnabledUntilClose) {
 }
 
 TEST_F(VideoOptionsTest, ANewFormatLaysTheFrameBufferOutAgain) {
-  auto spec = Driver(0);
-  spec->FormatDialog = true;
-  spec->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 160, 120, 16, 160 * 120 * 2);
-  spec->FormatAfterDialog = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 640, 480, 16, 640 * 480 * 2);
+  auto plan = Driver(0);
+  plan->FormatDialog = true;
+  plan->Format = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 160, 120, 16, 160 * 120 * 2);
+  plan->FormatAfterDialog = FormatBlock(FourCC('Y', 'U', 'Y', '2'), 640, 480, 16, 640 * 480 * 2);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   EXPECT_EQ(const_cast<TMemoryStream*>(FrameBuffer())->Size(), 14 + 40 + 160 * 120 * 4);
@@ -110,6 +110,6 @@ TEST_F(VideoOptionsTest, ANewFormatLaysTheFrameBufferOutAgain) {
     return true;
   });
   Options->btnFormat->PerformClick();
-  EXPECT_EQ(spec->FormatDialogs, 1);
+  EXPECT_EQ(plan->FormatDialogs, 1);
   EXPECT_EQ(const_cast<TMemoryStream*>(FrameBuffer())->Size(), 14 + 40 + 640 * 480 * 4);
 }

@@ -195,31 +195,140 @@ TEST(ConvertY211, PixelPairsShareTheirLuma) {
   ExpectPixel(PixelAt(dst, 4, 3, 0), 254, 254, 254);
 }
 
-// The converters' fast path must give the formula's result for every one of
-// the 2^24 (Y, U, V) triples: one YUY2 frame holds them all, two pixels a
-// chroma pair.
-TEST(ConvertFrame, EveryTripleMatchesTheFormula) {
-  const int width = 4096, height = 4096;
-  std::vector<std::uint8_t> source(std::size_t(width) * height * 2);
-  for (std::size_t pair = 0; pair < source.size() / 4; ++pair) {
-    std::uint8_t* s = source.data() + pair * 4;
-    s[0] = std::uint8_t(2 * pair);
-    s[1] = std::uint8_t(pair >> 7);
-    s[2] = std::uint8_t(2 * pair + 1);
-    s[3] = std::uint8_t(pair >> 15);
+inline std::uint32_t Triple(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
+  return std::uint32_t(y) | std::uint32_t(u) << 8 | std::uint32_t(v) << 16;
+}
+
+// The converters' fast paths must give the formula's result for every one of
+// the 2^24 (Y, U, V) triples: one 4096 x 4096 frame holds them all, in the
+// packed layouts two pixels a chroma pair, in I420 four.
+class EveryTriple : public testing::Test {
+ protected:
+  static constexpr int kSide = 4096;
+  // The triple of a pixel as Y | U << 8 | V << 16.
+  using TTripleAt = std::uint32_t (*)(const std::vector<std::uint8_t>&, int, int);
+
+  // The formula's result for every triple, made once.
+  static const std::vector<std::uint32_t>& Formula() {
+    static const std::vector<std::uint32_t> all = [] {
+      std::vector<std::uint32_t> v(std::size_t(1) << 24);
+      for (std::uint32_t t = 0; t < v.size(); ++t)
+        v[t] = YUVToRGB(std::uint8_t(t), std::uint8_t(t >> 8), std::uint8_t(t >> 16));
+      return v;
+    }();
+    return all;
   }
-  std::vector<std::uint8_t> dest(std::size_t(width) * height * 4);
-  ASSERT_TRUE(ConvertFrame(2, source.data(), source.size(), dest.data(), dest.size(), width, height));
-  std::size_t mismatches = 0;
-  for (int row = 0; row < height; ++row) {
-    const std::uint8_t* s = source.data() + std::size_t(row) * width * 2;
-    const std::uint8_t* d = dest.data() + std::size_t(height - 1 - row) * width * 4;
-    for (int x = 0; x < width; x += 2, s += 4, d += 8) {
-      std::uint32_t got[2];
-      std::memcpy(got, d, 8);
-      mismatches += got[0] != YUVToRGB(s[0], s[1], s[3]);
-      mismatches += got[1] != YUVToRGB(s[2], s[1], s[3]);
+
+  std::size_t Mismatches(std::uint8_t code, const std::vector<std::uint8_t>& source,
+                         TTripleAt tripleAt) {
+    const std::vector<std::uint32_t>& formula = Formula();
+    std::vector<std::uint8_t> dest(std::size_t(kSide) * kSide * 4);
+    EXPECT_TRUE(ConvertFrame(code, source.data(), source.size(), dest.data(), dest.size(), kSide,
+                             kSide));
+    std::size_t mismatches = 0;
+    for (int row = 0; row < kSide; ++row) {
+      const std::uint8_t* d = dest.data() + std::size_t(kSide - 1 - row) * kSide * 4;
+      for (int x = 0; x < kSide; ++x, d += 4) {
+        std::uint32_t got;
+        std::memcpy(&got, d, 4);
+        mismatches += got != formula[tripleAt(source, x, row)];
+      }
     }
+    return mismatches;
   }
-  EXPECT_EQ(mismatches, 0u);
+};
+
+TEST_F(EveryTriple, PackedLayoutsMatchTheFormula) {
+  for (bool yuy2 : {true, false}) {
+    std::vector<std::uint8_t> source(std::size_t(kSide) * kSide * 2);
+    for (std::size_t pair = 0; pair < source.size() / 4; ++pair) {
+      std::uint8_t* s = source.data() + pair * 4;
+      const std::uint8_t y0 = std::uint8_t(2 * pair), y1 = std::uint8_t(2 * pair + 1);
+      const std::uint8_t u = std::uint8_t(pair >> 7), v = std::uint8_t(pair >> 15);
+      if (yuy2) {
+        s[0] = y0, s[1] = u, s[2] = y1, s[3] = v;
+      } else {
+        s[0] = u, s[1] = y0, s[2] = v, s[3] = y1;
+      }
+    }
+    auto yuy2Pixel = [](const std::vector<std::uint8_t>& f, int x, int row) {
+      const std::uint8_t* g = f.data() + std::size_t(row) * kSide * 2 + (x / 2) * 4;
+      return Triple(g[(x & 1) * 2], g[1], g[3]);
+    };
+    auto uyvyPixel = [](const std::vector<std::uint8_t>& f, int x, int row) {
+      const std::uint8_t* g = f.data() + std::size_t(row) * kSide * 2 + (x / 2) * 4;
+      return Triple(g[1 + (x & 1) * 2], g[0], g[2]);
+    };
+    EXPECT_EQ(Mismatches(yuy2 ? 2 : 3, source, yuy2 ? +yuy2Pixel : +uyvyPixel), 0u)
+        << (yuy2 ? "YUY2" : "UYVY");
+  }
+}
+
+TEST_F(EveryTriple, I420MatchesTheFormula) {
+  constexpr int half = kSide / 2;
+  std::vector<std::uint8_t> source(std::size_t(kSide) * kSide + 2 * std::size_t(half) * half);
+  std::uint8_t* u = source.data() + std::size_t(kSide) * kSide;
+  std::uint8_t* v = u + std::size_t(half) * half;
+  for (int by = 0; by < half; ++by)
+    for (int bx = 0; bx < half; ++bx) {
+      // Block c has the chroma pair c mod 65536 and the lumas 4k to 4k + 3.
+      const std::size_t c = std::size_t(by) * half + bx;
+      u[c] = std::uint8_t(c), v[c] = std::uint8_t(c >> 8);
+      const int k = int(c >> 16);
+      for (int i = 0; i < 4; ++i)
+        source[std::size_t(2 * by + i / 2) * kSide + 2 * bx + i % 2] = std::uint8_t(4 * k + i);
+    }
+  auto pixel = [](const std::vector<std::uint8_t>& f, int x, int row) {
+    const std::uint8_t* cu = f.data() + std::size_t(kSide) * kSide;
+    const std::uint8_t* cv = cu + std::size_t(half) * half;
+    const std::size_t c = std::size_t(row / 2) * half + x / 2;
+    return Triple(f[std::size_t(row) * kSide + x], cu[c], cv[c]);
+  };
+  EXPECT_EQ(Mismatches(6, source, +pixel), 0u);
+}
+
+// Random frames in the layouts with a fast path, at widths that leave a
+// remainder after each group of eight: every pixel is the formula's.
+TEST(ConvertFrame, RandomFramesMatchTheFormulaPixelByPixel) {
+  std::uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1664525u + 1013904223u;
+    return std::uint8_t(seed >> 24);
+  };
+  for (int width : {1, 2, 6, 8, 16, 37, 250}) {
+    const int height = 6;
+    std::vector<std::uint8_t> dest(std::size_t(width) * height * 4);
+    auto out = [&](int x, int row) {
+      std::uint32_t px;
+      std::memcpy(&px, dest.data() + (std::size_t(height - 1 - row) * width + x) * 4, 4);
+      return px;
+    };
+    std::vector<std::uint8_t> packed(std::size_t(width) * height * 2);
+    for (auto& b : packed) b = next();
+    for (bool yuy2 : {true, false}) {
+      std::fill(dest.begin(), dest.end(), 0xEE);
+      ASSERT_TRUE(ConvertFrame(yuy2 ? 2 : 3, packed.data(), packed.size(), dest.data(), dest.size(),
+                               width, height));
+      for (int row = 0; row < height; ++row)
+        for (int x = 0; x < 2 * (width / 2); ++x) {
+          const std::uint8_t* g = packed.data() + std::size_t(row) * width * 2 + (x / 2) * 4;
+          const std::uint32_t want = yuy2 ? YUVToRGB(g[(x & 1) * 2], g[1], g[3])
+                                          : YUVToRGB(g[1 + (x & 1) * 2], g[0], g[2]);
+          ASSERT_EQ(out(x, row), want) << (yuy2 ? "YUY2 " : "UYVY ") << width << " " << x;
+        }
+    }
+    const int cw = (width + 1) / 2, ch = (height + 1) / 2;
+    std::vector<std::uint8_t> planar(std::size_t(width) * height + 2 * std::size_t(cw) * ch);
+    for (auto& b : planar) b = next();
+    std::fill(dest.begin(), dest.end(), 0xEE);
+    ASSERT_TRUE(ConvertFrame(6, planar.data(), planar.size(), dest.data(), dest.size(), width, height));
+    const std::uint8_t* u = planar.data() + std::size_t(width) * height;
+    const std::uint8_t* v = u + std::size_t(cw) * ch;
+    for (int row = 0; row < height; ++row)
+      for (int x = 0; x < 2 * (width / 2); ++x) {
+        const std::size_t c = std::size_t(row / 2) * cw + x / 2;
+        ASSERT_EQ(out(x, row), YUVToRGB(planar[std::size_t(row) * width + x], u[c], v[c]))
+            << "I420 " << width << " " << x;
+      }
+  }
 }

@@ -94,9 +94,9 @@ class FrameSenderTest : public CaptureTest {
     settings.Width = Width;
     settings.Height = Height;
     settings.Noise = Noise;
-    auto spec = Driver(0);
+    auto plan = Driver(0);
     const BITMAPINFOHEADER header = MakeFrameHeader(Format, Width, Height);
-    spec->Format.assign(reinterpret_cast<const Byte*>(&header),
+    plan->Format.assign(reinterpret_cast<const Byte*>(&header),
                         reinterpret_cast<const Byte*>(&header) + sizeof header);
     Frame = MakeVirtualCameraFrame(settings, 3);
     ASSERT_TRUE(Open());
@@ -300,8 +300,8 @@ TEST_F(FrameSenderTest, ADatagramLargerThanUdpAllowsIsAFailedSend) {
 }
 
 TEST_F(FrameSenderTest, AFrameBufferThePictureCannotReadWarnsAtEveryFrame) {
-  auto spec = Driver(0);
-  spec->Format = FormatBlock(BI_RGB, 8, 8, 24, 0);  // image size 0
+  auto plan = Driver(0);
+  plan->Format = FormatBlock(BI_RGB, 8, 8, 24, 0);  // image size 0
   Frame.assign(8 * 8 * 3, 0x40);
   ASSERT_TRUE(Open());
   InitFrameBuffers();
