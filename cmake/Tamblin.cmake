@@ -12,26 +12,63 @@ function(tamblin_library name)
   target_link_libraries(${name} PUBLIC ${A_DEPS})
 endfunction()
 
-# tamblin_tests(<name> LABEL <label> [DEPS <targets>...] [PROPERTIES <test properties>...])
+# tamblin_tests(<name> LABEL <labels>... [DEPS <targets>...] [SOURCES <files>...]
+#               [PROPERTIES <test properties>...])
 # One GoogleTest executable of every *_test.cpp (and helper .cpp/.h) in the
-# calling folder; each test is labelled for ctest -L and runs headless.
+# calling folder; each test carries the labels for ctest -L and runs headless.
+# With SOURCES the executable is made of those files instead (relative to the
+# calling folder), and the *_test.cpp among them are left out of the other
+# executables of the folder, so a folder can split its tests in two: put the
+# calls with SOURCES first.
 # PROPERTIES go to every test of the executable as well, e.g.
 # PROPERTIES RESOURCE_LOCK udp_ports for tests that use the program's ports.
 function(tamblin_tests name)
-  cmake_parse_arguments(A "" "LABEL" "DEPS;PROPERTIES" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(A "" "" "LABEL;DEPS;SOURCES;PROPERTIES" ${ARGN})
+  if(NOT A_LABEL)
+    message(FATAL_ERROR "tamblin_tests(${name}): LABEL is missing")
+  endif()
+  get_directory_property(claimed TAMBLIN_CLAIMED_TESTS)
+  if(A_SOURCES)
+    set(srcs)
+    foreach(file IN LISTS A_SOURCES)
+      get_filename_component(path ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+      list(APPEND srcs ${path})
+      if(path MATCHES "_test\\.cpp$")
+        get_directory_property(globbed TAMBLIN_GLOBBED_TESTS)
+        if(path IN_LIST globbed)
+          message(FATAL_ERROR "tamblin_tests(${name}): ${file} is already in another test "
+                              "executable of this folder; put the call with SOURCES first")
+        endif()
+        set_property(DIRECTORY APPEND PROPERTY TAMBLIN_CLAIMED_TESTS ${path})
+      endif()
+    endforeach()
+  else()
+    file(GLOB srcs CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    if(claimed)
+      list(REMOVE_ITEM srcs ${claimed})
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY TAMBLIN_GLOBBED_TESTS ${srcs})
+  endif()
   add_executable(${name} ${srcs})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock Threads::Threads)
-  if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+  if(NOT "${CMAKE_CURRENT_SOURCE_DIR}/main.cpp" IN_LIST srcs)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${A_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-               TIMEOUT 120 ${A_PROPERTIES})
+    TEST_LIST ${name}_TESTS
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120 ${A_PROPERTIES})
+  # Several labels make a list, which the properties above do not carry
+  # through the discovery step: they are given once ctest knows the tests.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file}
+       "if(${name}_TESTS)\n"
+       "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${A_LABEL}\")\n"
+       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
 
 # tamblin_fuzzer(<name> SOURCE <file.cpp> [DEPS <targets>...])

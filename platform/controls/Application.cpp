@@ -74,7 +74,7 @@ void PostToMainLoop(std::function<void()> Call) {
 }
 
 TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr), FImpl(new TImpl) {
-  if (QApplication::instance() == nullptr) FImpl->App = std::make_unique<QApplication>(argc, argv);
+  if (QApplication::instance() == nullptr) FImpl->App = CreateHostApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   MarkMainThread();
   Application = this;

@@ -25,7 +25,7 @@ Qt::CheckState QtState(TCheckBoxState State) {
 }  // namespace
 
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
-  auto* box = new TKeysStayHere<QCheckBox>();
+  auto* box = new QCheckBox();
   box->setAutoFillBackground(true);
   box->setBackgroundRole(QPalette::Window);  // the box stands on its own colour
   FImpl->Box = box;

@@ -103,19 +103,21 @@ void TControl::RequestParentAlign() {
 }
 
 TPoint TControl::ClientOriginInForm() const {
-  TPoint p{0, 0};
-  const TControl* c = this;
-  while (c->FParent != nullptr) {
-    p.X += c->FLeft;
-    p.Y += c->FTop;
-    c = c->FParent;
+  TPoint p = ClientOffset();
+  for (const TControl* c = this; c->FParent != nullptr; c = c->FParent) {
+    // Bounds are in the parent's client coordinates; the form's client area is the origin.
+    const TControl* parent = c->FParent;
+    const TPoint inset = parent->FParent != nullptr ? parent->ClientOffset() : TPoint{0, 0};
+    p.X += c->FLeft + inset.X;
+    p.Y += c->FTop + inset.Y;
   }
   return p;
 }
 
 TPoint TControl::ClientToScreen(TPoint Point) const {
   if (auto* win = dynamic_cast<const TWinControl*>(this)) {
-    QPoint g = ControlWidget(win)->mapToGlobal(QPoint(Point.X, Point.Y));
+    const TPoint inset = ClientOffset();
+    QPoint g = ControlWidget(win)->mapToGlobal(QPoint(Point.X + inset.X, Point.Y + inset.Y));
     return TPoint{g.x(), g.y()};
   }
   if (FParent != nullptr) return FParent->ClientToScreen(TPoint{Point.X + FLeft, Point.Y + FTop});
@@ -124,8 +126,9 @@ TPoint TControl::ClientToScreen(TPoint Point) const {
 
 TPoint TControl::ScreenToClient(TPoint Point) const {
   if (auto* win = dynamic_cast<const TWinControl*>(this)) {
+    const TPoint inset = ClientOffset();
     QPoint l = ControlWidget(win)->mapFromGlobal(QPoint(Point.X, Point.Y));
-    return TPoint{l.x(), l.y()};
+    return TPoint{l.x() - inset.X, l.y() - inset.Y};
   }
   if (FParent != nullptr) {
     TPoint p = FParent->ScreenToClient(Point);

@@ -236,6 +236,10 @@ class TControl : public TComponent {
   // (it got a parent on a form, or its form is shown), so overrides see the
   // real size. Default fires OnResize.
   virtual void WMSize();
+  // Where the client area begins within the control's bounds: inside a frame
+  // that the control's window draws around it (a framed list). Default: at
+  // the top-left corner.
+  virtual TPoint ClientOffset() const { return TPoint{0, 0}; }
 
  private:
   friend class TWinControl;

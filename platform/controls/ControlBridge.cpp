@@ -10,7 +10,9 @@
 #include <QWidget>
 
 #include <exception>
+#include <memory>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/base/MainThread.h"
 #include "platform/controls/Application.h"
@@ -32,6 +34,31 @@ std::unordered_set<const TControl*>& LiveControls() {
 TControl* gCapture = nullptr;
 TControl* gHover = nullptr;
 bool gReplacingKey = false;
+
+// A key event on its way through Qt. Qt offers a key that a widget leaves
+// unused (Enter in a line edit) to each parent widget in turn, all within one
+// delivery; the key belongs to the first control on that way only, the
+// focused one. Deliveries nest when a handler sends keys of its own.
+struct TKeyDelivery {
+  const QEvent* Event = nullptr;
+  TWinControl* Owner = nullptr;  // the control that had the key; nullptr: none yet
+};
+std::vector<TKeyDelivery> gKeyDeliveries;
+
+class THostApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* Receiver, QEvent* Event) override {
+    if (Event->type() != QEvent::KeyPress && Event->type() != QEvent::KeyRelease)
+      return QApplication::notify(Receiver, Event);
+    struct TScope {
+      explicit TScope(const QEvent* E) { gKeyDeliveries.push_back(TKeyDelivery{E, nullptr}); }
+      ~TScope() { gKeyDeliveries.pop_back(); }
+    } scope(Event);
+    return QApplication::notify(Receiver, Event);
+  }
+};
 
 TShiftState ShiftOf(Qt::KeyboardModifiers Modifiers, Qt::MouseButtons Buttons = Qt::NoButton) {
   TShiftState s = 0;
@@ -248,6 +275,14 @@ struct TControlBridge {
   static bool Key(TWinControl* C, QWidget* W, QKeyEvent* E) {
     // The replacement of a character changed by OnKeyPress goes straight to the widget.
     if (gReplacingKey) return false;
+    TKeyDelivery* delivery = gKeyDeliveries.empty() ? nullptr : &gKeyDeliveries.back();
+    if (delivery != nullptr && delivery->Event == E) {
+      // The first control on the key's way has it. What its widget leaves
+      // unused, Qt passes up: another widget of that control may still use it
+      // natively (a box around its line edit); a parent control never sees it.
+      if (delivery->Owner != nullptr) return delivery->Owner != C;
+      delivery->Owner = C;
+    }
     const Word vk = VirtualKeyOfQtKey(E->key());
     const TShiftState shift = ShiftOf(E->modifiers());
     const bool native = C->FImpl->Native;
@@ -425,6 +460,10 @@ TBridgeFilter* FilterOf(const QWidget* Widget) {
 }
 
 }  // namespace
+
+std::unique_ptr<QApplication> CreateHostApplication(int& argc, char** argv) {
+  return std::make_unique<THostApplication>(argc, argv);
+}
 
 void InstallBridge(TWinControl* Control, QWidget* Widget) {
   if (FilterOf(Widget) != nullptr) return;

@@ -10,7 +10,8 @@
 // the plain widget; the native widget then paints itself, and its input
 // still reaches KeyDown/MouseDown/OnClick through the same routing (the
 // event filter sees events first; what the model does not swallow reaches
-// the native widget).
+// the native widget). A key is the focused control's alone: what its native
+// widget leaves unused goes no further than that control's own widgets.
 #include <QWidget>
 
 #include <functional>
@@ -21,6 +22,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 
+class QApplication;
 class QTimer;
 
 struct TWinControlImpl {
@@ -69,6 +71,11 @@ void UpdateHover(TControl* Under, bool InsideCapture);
 void GuardedCall(TObject* Sender, const std::function<void()>& Call);
 // Installs the input routing on a widget of Control.
 void InstallBridge(TWinControl* Control, QWidget* Widget);
+// The Qt application object of the program. It tells the input routing
+// where each key event was delivered, so that a key is handled once, by the
+// focused control, whatever its native widget leaves unused and Qt passes on
+// to the parent widgets.
+std::unique_ptr<QApplication> CreateHostApplication(int& argc, char** argv);
 
 // Activation reports of the window system: we ask for Form's activation
 // (its report is awaited), and whether a report for Form is to be believed.

@@ -16,7 +16,7 @@ struct TEdit::TImpl {
 };
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
-  auto* line = new TKeysStayHere<QLineEdit>();
+  auto* line = new QLineEdit();
   line->setMaxLength(32767);  // our MaxLength is enforced on user edits only
   FImpl->Line = line;
   AttachNativeWidget(this, line);

@@ -209,7 +209,7 @@ TListBox::TListBox(TComponent* AOwner)
       FItems(std::make_unique<TListBoxStrings>(this)),
       FCanvas(std::make_unique<TCanvas>(nullptr)),
       FImpl(std::make_unique<TImpl>()) {
-  auto* list = new TKeysStayHere<QListWidget>();
+  auto* list = new QListWidget();
   FImpl->List = list;
   FImpl->Delegate = std::make_unique<TListBoxDelegate>(this);
   list->setItemDelegate(FImpl->Delegate.get());
@@ -313,18 +313,27 @@ void TListBox::SetCtl3D(bool Value) {
   ApplyFrame();
 }
 
+// Qt draws the frame around the rows' viewport, as wide as FrameWidth.
 void TListBox::ApplyFrame() {
   QListWidget* list = FImpl->List;
-  if (FBorderStyle == bsNone) {
+  if (FrameWidth() == 0) {
     list->setFrameStyle(QFrame::NoFrame);
-  } else if (FCtl3D) {
-    list->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    list->setLineWidth(2);
-  } else {
-    list->setFrameStyle(QFrame::Box | QFrame::Plain);
-    list->setLineWidth(1);
+    return;
   }
+  list->setFrameStyle(FCtl3D ? (QFrame::Panel | QFrame::Sunken) : (QFrame::Box | QFrame::Plain));
+  list->setLineWidth(FrameWidth());
 }
+
+int TListBox::FrameWidth() const {
+  if (FBorderStyle == bsNone) return 0;
+  return FCtl3D ? 2 : 1;
+}
+
+TPoint TListBox::ClientOffset() const { return TPoint{FrameWidth(), FrameWidth()}; }
+int TListBox::ClientWidth() const { return std::max(0, Width() - 2 * FrameWidth()); }
+int TListBox::ClientHeight() const { return std::max(0, Height() - 2 * FrameWidth()); }
+void TListBox::SetClientWidth(int Value) { SetWidth(Value + 2 * FrameWidth()); }
+void TListBox::SetClientHeight(int Value) { SetHeight(Value + 2 * FrameWidth()); }
 
 // Row heights come from the delegate: a new height needs a new layout.
 void TListBox::RowsChanged() {

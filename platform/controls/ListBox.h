@@ -94,6 +94,11 @@ class TListBox : public TWinControl {
   void SetBorderStyle(TFormBorderStyle Value);
   bool Ctl3D() const { return FCtl3D; }
   void SetCtl3D(bool Value);
+  // The client area (where the rows are) lies inside the frame.
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void SetClientWidth(int Value) override;
+  void SetClientHeight(int Value) override;
 
   // The canvas of the row being drawn (while OnDrawItem runs).
   TCanvas* Canvas() const { return FCanvas.get(); }
@@ -108,6 +113,7 @@ class TListBox : public TWinControl {
   void CMFontChanged() override;
   void CMEnabledChanged() override;
   bool WantsKey(Word Key) const override;
+  TPoint ClientOffset() const override;
 
  private:
   friend class TListBoxStrings;
@@ -120,6 +126,7 @@ class TListBox : public TWinControl {
   int InsertPosition(const std::string& S) const;
   void RowsChanged();
   void ApplyFrame();
+  int FrameWidth() const;
 
   std::unique_ptr<TListBoxStrings> FItems;
   std::unique_ptr<TCanvas> FCanvas;

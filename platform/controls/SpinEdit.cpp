@@ -24,9 +24,9 @@ bool IsSpinText(const QString& Text) {
 
 // The native box: free text (validated character by character, never fixed
 // up by Qt), its buttons stepping through the control.
-class TSpinBox : public TKeysStayHere<QAbstractSpinBox> {
+class TSpinBox : public QAbstractSpinBox {
  public:
-  explicit TSpinBox(TSpinEdit* Owner) : FOwner(Owner) { setLineEdit(new TKeysStayHere<QLineEdit>()); }
+  explicit TSpinBox(TSpinEdit* Owner) : FOwner(Owner) { setLineEdit(new QLineEdit()); }
   QLineEdit* Line() const { return lineEdit(); }
   bool Detached = false;
 

@@ -152,9 +152,9 @@ TEST_P(Chat, LinesAreDrawnInTheirSlotsColoursAndOthersInTheListsOwn) {
   SendLine(Peer, MakeChatLine("Ann", "from slot three"));
   SendLine(stranger, MakeChatLine("Eve", "from nowhere"));
   Application->ProcessMessages();
-  // The rows start inside the flat list's one-pixel frame.
-  TPoint origin = Form->ListBox1->ClientOriginInForm();
-  TRowPixels rows{Form->GetFormImage(), TPoint{origin.X + 1, origin.Y + 1}, Form->ListBox1->Width() - 2};
+  // The rows start at the list's client area, inside its frame.
+  TRowPixels rows{Form->GetFormImage(), Form->ListBox1->ClientOriginInForm(),
+                  Form->ListBox1->ClientWidth()};
   const int mid = rows.Width / 2;
 
   // Row 1 (slot 3): light $CCCCFF in its upper half, shading to $6262FF.

@@ -9,6 +9,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ListBox.h"
+#include "platform/controls/Panel.h"
 #include "platform/controls/SimulateInput.h"
 #include "platform/graphics/Canvas.h"
 
@@ -202,6 +203,59 @@ TEST_F(ListFixture, FailingDrawHandlerReportsOncePerPaintAfterIt) {
   EXPECT_LT(boxes.Boxes().size(), size_t(failures));
   EXPECT_EQ(boxes.Boxes()[0].Kind, mtError);
   EXPECT_EQ(boxes.Boxes()[0].Text, "'x' is not a valid integer value.");
+}
+
+TEST(FramedList, ClientAreaLiesInsideTheFrame) {
+  std::unique_ptr<TForm> form = ShownForm(300, 300);
+  auto* panel = new TPanel(form.get());
+  panel->SetParent(form.get());
+  panel->SetBevelOuter(bvNone);
+  panel->SetBounds(20, 30, 260, 260);
+  const TColor fills[] = {RGB(200, 10, 10), RGB(10, 200, 10)};
+  for (bool ctl3D : {false, true}) {
+    SCOPED_TRACE(ctl3D ? "sunken frame" : "flat frame");
+    const int frame = ctl3D ? 2 : 1;
+    auto* list = new TListBox(form.get());
+    list->SetParent(panel);
+    list->SetCtl3D(ctl3D);
+    list->SetBounds(5, 7, 120, 100);
+    list->SetStyle(lbOwnerDrawFixed);
+    list->SetItemHeight(20);
+    std::map<int, TRect> rects;
+    list->SetOnDrawItem([&](TWinControl*, int index, TRect rect, TOwnerDrawState) {
+      rects[index] = rect;
+      list->Canvas()->Brush()->SetColor(fills[index % 2]);
+      list->Canvas()->FillRect(rect);
+    });
+    list->Items()->Add("a");
+    list->Items()->Add("b");
+    Application->ProcessMessages();
+    EXPECT_EQ(list->ClientWidth(), 120 - 2 * frame);
+    EXPECT_EQ(list->ClientHeight(), 100 - 2 * frame);
+    const TPoint origin = list->ClientOriginInForm();
+    EXPECT_EQ(origin, Point(20 + 5 + frame, 30 + 7 + frame));
+
+    // Row rectangles are in client coordinates: they start at the origin.
+    std::unique_ptr<TBitmap> image = form->GetFormImage();
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0], Rect(0, 0, list->ClientWidth(), 20));
+    EXPECT_EQ(image->Pixel(origin.X, origin.Y), fills[0]);
+    EXPECT_EQ(image->Pixel(origin.X + list->ClientWidth() - 1, origin.Y + 20), fills[1]);
+    EXPECT_NE(image->Pixel(origin.X - 1, origin.Y - 1), fills[0]);  // the frame
+    EXPECT_NE(image->Pixel(origin.X + list->ClientWidth(), origin.Y), fills[0]);
+
+    // Mouse positions are client coordinates too: y 20 is the second row's first line.
+    SimulateMouseDown(list, mbLeft, 3, 19);
+    SimulateMouseUp(list, mbLeft, 3, 19);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    SimulateMouseDown(list, mbLeft, 3, 20);
+    SimulateMouseUp(list, mbLeft, 3, 20);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    const TPoint screen = list->ClientToScreen(Point(0, 0));
+    EXPECT_EQ(list->ScreenToClient(screen), Point(0, 0));
+    EXPECT_EQ(form->ScreenToClient(screen), origin);
+    delete list;
+  }
 }
 
 }  // namespace
