@@ -1,15 +1,23 @@
 #pragma once
-// TfrmExport: the wait window shown while the network is searched.
-// It is created at start-up with the other windows and shown by its caller;
-// until its own work is built it is an empty window with its caption.
-#include <string>
-
+// TfrmExport, "Searching For Network Clients...": the wait window that the
+// network clients window shows, on top of everything, while it scans the
+// network, and closes when the scan ends. It has no behaviour of its own: its
+// spinner turns on the animator's own timer thread, so it keeps moving while
+// the user-interface thread is busy with the scan.
 #include "platform/controls/Form.h"
+
+class TGxGIFAnimator;
+class TLabel;
+
+inline constexpr const char* ExportLayoutName = "frmExport.lay";
 
 class TfrmExport : public TForm {
  public:
   explicit TfrmExport(TComponent* AOwner);
   ~TfrmExport() override;
+
+  TLabel* lblStatus;
+  TGxGIFAnimator* GxGIFAnimator1;
 };
 
 extern TfrmExport* frmExport;

@@ -9,6 +9,7 @@
 //   program_icon.bmp          the header icon, 32 x 32
 //   glyph_*.bmp               16 x 16 button glyphs
 //   chat_icon.bmp             24 x 24 icon of every chat line
+//   contact_icon.bmp          24 x 24 icon of every address book row
 //
 // Glyphs and the header icon are see-through where they show their
 // bottom-left pixel's colour (fuchsia); their edges are smoothed against the
@@ -250,6 +251,22 @@ TCanvasF ChatIcon() {  // a blue speech bubble with three dots, on white
   return c;
 }
 
+TCanvasF GlyphSave() {  // a blue diskette
+  TCanvasF c(16, 16, kButtonFace);
+  c.Draw(RoundBox(1.5, 1.5, 14.5, 14.5, 1.2), VerticalGradient(1, 15, Rgb(70, 130, 220), Rgb(20, 60, 150)));
+  c.Draw(Box(4, 1.5, 12, 6), Rgb(235, 240, 250));
+  c.Draw(Box(9.5, 2.3, 11, 5.2), Rgb(20, 60, 150));
+  c.Draw(Box(3.5, 9, 12.5, 14.5), Rgb(250, 250, 250));
+  return c;
+}
+
+TCanvasF ContactIcon() {  // a person's head and shoulders, on white
+  TCanvasF c(24, 24, Rgb(255, 255, 255));
+  TShape person = Union(Disc(12, 8, 5), Minus(Ellipse(12, 23, 10, 8.5), Box(0, 22, 24, 24)));
+  c.Draw(person, VerticalGradient(2, 22, Rgb(120, 190, 250), Rgb(30, 100, 200)));
+  return c;
+}
+
 void WriteBytes(const std::string& Path, const void* Data, size_t Size) {
   TFileStream out(Path, fmCreate);
   out.WriteBuffer(Data, int(Size));
@@ -289,6 +306,8 @@ int main(int argc, char** argv) {
     WriteBmp(dir + "glyph_settings.bmp", GlyphSettings(), &kKey);
     WriteBmp(dir + "glyph_exit.bmp", GlyphExit(), &kKey);
     WriteBmp(dir + "chat_icon.bmp", ChatIcon(), nullptr);
+    WriteBmp(dir + "glyph_save.bmp", GlyphSave(), &kKey);
+    WriteBmp(dir + "contact_icon.bmp", ContactIcon(), nullptr);
   } catch (const Exception& e) {
     std::fprintf(stderr, "tamblin_pictures: %s\n", e.Message().c_str());
     return 1;

@@ -1,0 +1,307 @@
+// The threaded timer on real threads: tick counts, stop and start, the
+// thread a tick runs on, window mode, exceptions and destruction.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/MainThread.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/Dialogs.h"
+#include "widgets/gx/GxTimer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Runs the message loop for Ms milliseconds.
+void Pump(int Ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
+  while (Clock::now() < end) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// Pumps until Done() or Ms milliseconds passed; true when Done().
+template <class F>
+bool PumpUntil(F Done, int Ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
+  while (Clock::now() < end) {
+    Application->ProcessMessages();
+    if (Done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return Done();
+}
+
+struct TTickLog {
+  std::atomic<int> Count{0};
+  std::atomic<int> OffMainThread{0};
+  TNotifyEvent Handler() {
+    return [this](TObject*) {
+      if (!IsMainThread()) ++OffMainThread;
+      ++Count;
+    };
+  }
+};
+
+}  // namespace
+
+TEST(GxTimer, DefaultsAndNoHandlerMeansNoWorkerRunning) {
+  TGxTimer timer(nullptr);
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_EQ(timer.Interval(), 1000u);
+  EXPECT_TRUE(timer.SyncEvent());
+  EXPECT_TRUE(timer.Threaded());
+  EXPECT_EQ(timer.ThreadPriority(), tpNormal);
+  EXPECT_TRUE(timer.Worker()->Suspended());
+  timer.SetInterval(20);
+  EXPECT_TRUE(timer.Worker()->Suspended());  // still no OnTimer
+}
+
+TEST(GxTimer, SynchronisedTicksRunOnTheUserInterfaceThreadAtTheInterval) {
+  TTickLog log;
+  TGxTimer timer(nullptr);
+  timer.SetInterval(40);
+  timer.SetOnTimer(log.Handler());
+  EXPECT_FALSE(timer.Worker()->Suspended());
+  Pump(420);
+  EXPECT_GE(log.Count.load(), 6);
+  EXPECT_LE(log.Count.load(), 11);
+  EXPECT_EQ(log.OffMainThread.load(), 0);
+}
+
+TEST(GxTimer, FirstTickComesAfterTheDefaultSecond) {
+  TTickLog log;
+  TGxTimer timer(nullptr);
+  const auto start = Clock::now();
+  timer.SetOnTimer(log.Handler());
+  ASSERT_TRUE(PumpUntil([&] { return log.Count > 0; }, 2000));
+  const auto elapsed = Clock::now() - start;
+  EXPECT_GE(elapsed, std::chrono::milliseconds(950));
+}
+
+TEST(GxTimer, UnsynchronisedTicksGoOnWhileTheUserInterfaceThreadIsBlocked) {
+  TTickLog log;
+  TGxTimer timer(nullptr);
+  timer.SetSyncEvent(false);
+  timer.SetInterval(20);
+  timer.SetOnTimer(log.Handler());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // no message loop
+  EXPECT_GE(log.Count.load(), 8);
+  EXPECT_EQ(log.OffMainThread.load(), log.Count.load());
+}
+
+TEST(GxTimer, IntervalZeroDisabledOrNoHandlerStopsTheTicks) {
+  for (bool threaded : {true, false}) {
+    SCOPED_TRACE(threaded ? "threaded" : "window");
+    TTickLog log;
+    TGxTimer timer(nullptr);
+    timer.SetThreaded(threaded);
+    timer.SetInterval(15);
+    timer.SetOnTimer(log.Handler());
+    ASSERT_TRUE(PumpUntil([&] { return log.Count > 2; }, 1000));
+
+    timer.SetInterval(0);
+    Pump(30);
+    int before = log.Count;
+    Pump(120);
+    EXPECT_EQ(log.Count.load(), before);
+
+    timer.SetInterval(15);
+    ASSERT_TRUE(PumpUntil([&] { return log.Count > before + 2; }, 1000));
+    timer.SetEnabled(false);
+    before = log.Count;
+    Pump(120);
+    EXPECT_EQ(log.Count.load(), before);
+
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return log.Count > before + 2; }, 1000));
+    timer.SetOnTimer(nullptr);
+    before = log.Count;
+    Pump(120);
+    EXPECT_EQ(log.Count.load(), before);
+  }
+}
+
+TEST(GxTimer, ReplacingTheHandlerOrRepeatingAValueDoesNotRestartTheInterval) {
+  std::atomic<int> first{0}, second{0};
+  TGxTimer timer(nullptr);
+  timer.SetInterval(300);
+  const auto start = Clock::now();
+  timer.SetOnTimer([&](TObject*) { ++first; });
+  Pump(180);
+  timer.SetOnTimer([&](TObject*) { ++second; });
+  timer.SetInterval(300);
+  timer.SetEnabled(true);
+  ASSERT_TRUE(PumpUntil([&] { return second > 0; }, 1000));
+  EXPECT_EQ(first.load(), 0);
+  // A restart at 180 ms would put the tick at 480 ms.
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(430));
+}
+
+TEST(GxTimer, AnIntervalSetFromAWorkerTickAppliesFromTheNextSleep) {
+  std::atomic<int> count{0};
+  TGxTimer timer(nullptr);
+  timer.SetSyncEvent(false);
+  timer.SetInterval(20);
+  timer.SetOnTimer([&](TObject* Sender) {
+    if (++count == 2) static_cast<TGxTimer*>(Sender)->SetInterval(400);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  EXPECT_EQ(count.load(), 2);
+  EXPECT_EQ(timer.Worker()->SleepInterval(), 400u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(count.load(), 3);
+}
+
+TEST(GxTimer, SwitchingToWindowModeParksTheWorkerAndBack) {
+  TTickLog log;
+  TGxTimer timer(nullptr);
+  timer.SetInterval(20);
+  timer.SetSyncEvent(false);
+  timer.SetOnTimer(log.Handler());
+  timer.SetThreadPriority(tpLower);
+
+  timer.SetThreaded(false);
+  EXPECT_TRUE(timer.Worker()->Suspended());
+  EXPECT_TRUE(timer.WindowTimerActive());
+  timer.SetThreadPriority(tpLowest);  // stored; applied at the next release
+  EXPECT_EQ(timer.Worker()->Priority(), tpLower);
+  Pump(30);
+  log.OffMainThread = 0;
+  const int before = log.Count;
+  ASSERT_TRUE(PumpUntil([&] { return log.Count > before + 3; }, 1000));
+  EXPECT_EQ(log.OffMainThread.load(), 0);
+
+  timer.SetThreaded(true);
+  EXPECT_FALSE(timer.WindowTimerActive());
+  EXPECT_FALSE(timer.Worker()->Suspended());
+  EXPECT_EQ(timer.Worker()->Priority(), tpLowest);
+  const int threadedBefore = log.Count;
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  EXPECT_GT(log.Count.load(), threadedBefore + 2);
+}
+
+TEST(GxTimer, WindowModeWithoutTimersLeftRaisesAndStaysStopped) {
+  std::vector<std::unique_ptr<TGxTimer>> hoard;
+  hoard.reserve(MaxWindowTimers);
+  TNotifyEvent idle = [](TObject*) {};
+  for (int i = 0; i < MaxWindowTimers; ++i) {
+    auto t = std::make_unique<TGxTimer>(nullptr);
+    t->SetThreaded(false);
+    t->SetInterval(600000);
+    t->SetOnTimer(idle);
+    hoard.push_back(std::move(t));
+  }
+  TTickLog log;
+  TGxTimer timer(nullptr);
+  timer.SetThreaded(false);
+  timer.SetInterval(10);
+  try {
+    timer.SetOnTimer(log.Handler());
+    FAIL() << "no exception";
+  } catch (const EOutOfResources& e) {
+    EXPECT_STREQ(e.what(), "Not enough timers available");
+  }
+  EXPECT_FALSE(timer.WindowTimerActive());
+  Pump(60);
+  EXPECT_EQ(log.Count.load(), 0);
+
+  hoard.pop_back();  // one timer comes free
+  timer.SetInterval(20);
+  EXPECT_TRUE(timer.WindowTimerActive());
+  EXPECT_TRUE(PumpUntil([&] { return log.Count > 0; }, 1000));
+}
+
+TEST(GxTimer, ExceptionsFromTheTickAreReportedAndTheTicksGoOn) {
+  for (bool sync : {true, false}) {
+    SCOPED_TRACE(sync ? "synchronised" : "on the worker");
+    TMessageBoxCapture boxes;
+    std::atomic<int> count{0};
+    TGxTimer timer(nullptr);
+    timer.SetSyncEvent(sync);
+    timer.SetInterval(15);
+    timer.SetOnTimer([&](TObject*) {
+      if (++count % 2) throw EAbort();
+      throw EInvalidOperation("Tick failed");
+    });
+    ASSERT_TRUE(PumpUntil([&] { return count > 6; }, 2000));
+    timer.SetEnabled(false);
+    Pump(40);
+    ASSERT_FALSE(boxes.Boxes().empty());
+    for (const TMessageBox& box : boxes.Boxes()) EXPECT_EQ(box.Text, "Tick failed.");
+    EXPECT_LE(boxes.Boxes().size(), size_t(count / 2 + 1));
+  }
+}
+
+TEST(GxTimer, DestroyingARunningTimerReturnsAtOnceAndNoTickFollows) {
+  std::atomic<int> count{0};
+  auto timer = std::make_unique<TGxTimer>(nullptr);
+  timer->SetOnTimer([&](TObject*) { ++count; });  // 1000 ms: asleep now
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto start = Clock::now();
+  timer.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(200));
+  Pump(1200);
+  EXPECT_EQ(count.load(), 0);
+}
+
+TEST(GxTimer, DestroyingWaitsForATickRunningOnTheWorker) {
+  std::atomic<bool> inTick{false};
+  std::atomic<bool> finished{false};
+  auto timer = std::make_unique<TGxTimer>(nullptr);
+  timer->SetSyncEvent(false);
+  timer->SetInterval(10);
+  timer->SetOnTimer([&](TObject* Sender) {
+    inTick = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    // Hands work over while the user-interface thread is in the destructor.
+    static_cast<TGxTimer*>(Sender)->RunInMainThread([] {});
+    finished = true;
+    inTick = false;
+  });
+  while (!inTick) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  finished = false;
+  timer.reset();
+  EXPECT_TRUE(finished.load());
+  EXPECT_FALSE(inTick.load());
+}
+
+TEST(GxTimer, RunInMainThreadRunsOnTheUserInterfaceThreadFromTheWorker) {
+  std::atomic<int> onMain{0}, calls{0};
+  TGxTimer timer(nullptr);
+  timer.SetSyncEvent(false);
+  timer.SetInterval(10);
+  timer.SetOnTimer([&](TObject* Sender) {
+    static_cast<TGxTimer*>(Sender)->RunInMainThread([&] {
+      ++calls;
+      if (IsMainThread()) ++onMain;
+    });
+  });
+  ASSERT_TRUE(PumpUntil([&] { return calls > 3; }, 1000));
+  timer.SetEnabled(false);
+  EXPECT_EQ(onMain.load(), calls.load());
+  int direct = 0;
+  timer.RunInMainThread([&] { direct = IsMainThread() ? 1 : -1; });
+  EXPECT_EQ(direct, 1);
+}
+
+TEST(GxTimer, ATickMayFreeItsOwnTimerOnTheWorker) {
+  std::atomic<bool> freed{false};
+  auto* timer = new TGxTimer(nullptr);
+  timer->SetSyncEvent(false);
+  timer->SetInterval(10);
+  timer->SetOnTimer([&](TObject* Sender) {
+    if (freed.exchange(true)) return;
+    delete static_cast<TGxTimer*>(Sender);
+  });
+  const auto end = Clock::now() + std::chrono::seconds(2);
+  while (!freed && Clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(freed.load());
+  Pump(50);
+}

@@ -1,0 +1,15 @@
+// The imaging widgets' tests run on a real application object on Qt's
+// offscreen platform, so bitmaps, canvases and controls work headless.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/controls/Application.h"
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  ::testing::InitGoogleTest(&argc, argv);
+  TApplication application(argc, argv);
+  application.SetTitle("Tamblin");
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,351 @@
+#include "widgets/gx/GxTimer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/base/Exceptions.h"
+#include "platform/base/MainThread.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/Timer.h"
+
+// What the timer and its worker share. The worker never touches the timer
+// except through Owner, under TickLock; the timer clears Owner when it goes.
+struct TTimerLink {
+  // Held by the worker for the whole of a tick it runs itself, and by every
+  // setter while it changes what the worker reads.
+  std::recursive_mutex TickLock;
+  TGxTimer* Owner = nullptr;
+  // Above 0 while the user-interface thread runs a call handed over by a
+  // tick: the worker waits for it then, so the user-interface thread must
+  // not wait for TickLock (it would wait for itself).
+  std::atomic<int> InsideHandOver{0};
+
+  std::mutex WakeLock;
+  std::condition_variable Wake;
+  bool Running = false;  // the timer should tick
+  bool Gone = false;     // the timer is being destroyed
+
+  void SetRunning(bool Value) {
+    std::lock_guard<std::mutex> guard(WakeLock);
+    Running = Value;
+    Wake.notify_all();
+  }
+};
+
+namespace {
+
+std::atomic<int> WindowTimersInUse{0};
+
+// Takes the tick lock for a change of the timer's state. On the
+// user-interface thread calls handed over by the worker keep running while
+// it waits, so a tick that hands work over cannot dead-lock with it.
+std::unique_lock<std::recursive_mutex> LockForChange(TTimerLink& Link) {
+  std::unique_lock<std::recursive_mutex> guard(Link.TickLock, std::defer_lock);
+  if (!IsMainThread()) {
+    guard.lock();
+    return guard;
+  }
+  if (Link.InsideHandOver > 0) return guard;
+  // A tick in progress may be waiting for a call it handed over: run those.
+  while (!guard.try_lock()) {
+    CheckSynchronize();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return guard;
+}
+
+void ReportException(TObject* Sender) {
+  if (Application != nullptr) {
+    Application->HandleException(Sender);
+    return;
+  }
+  try {
+    throw;
+  } catch (const EAbort&) {
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+// The hidden window that carries window timer 1: its ticks arrive from the
+// message loop of the user-interface thread.
+class TTimerWindow {
+ public:
+  explicit TTimerWindow(TGxTimer* Target) : FHost(nullptr), FTarget(Target) {}
+  ~TTimerWindow() { KillTimer(); }
+
+  // False when the process has no window timer left.
+  bool SetTimer(Cardinal Milliseconds) {
+    KillTimer();
+    if (WindowTimersInUse.fetch_add(1) >= MaxWindowTimers) {
+      WindowTimersInUse.fetch_sub(1);
+      return false;
+    }
+    FSet = true;
+    FHost.SetOnTimer(nullptr);
+    FHost.SetInterval(Milliseconds);
+    FHost.SetEnabled(true);
+    FHost.SetOnTimer([this](TObject*) { TimerWndProc(); });
+    return true;
+  }
+  void KillTimer() {
+    if (!FSet) return;
+    FHost.SetOnTimer(nullptr);
+    FSet = false;
+    WindowTimersInUse.fetch_sub(1);
+  }
+  bool Active() const { return FSet; }
+
+ private:
+  void TimerWndProc() {
+    try {
+      FTarget->FireTimer();
+    } catch (...) {
+      ReportException(FTarget);
+    }
+  }
+
+  TTimer FHost;
+  TGxTimer* FTarget;
+  bool FSet = false;
+};
+
+// ---------------------------------------------------------------------------
+
+TGxTimer::TGxTimer(TComponent* AOwner)
+    : TComponent(AOwner), FLink(std::make_shared<TTimerLink>()) {
+  FLink->Owner = this;
+  FWorker = new TTimerThread(FLink, false);
+}
+
+TGxTimer::~TGxTimer() {
+  Destroying();
+  {
+    auto guard = LockForChange(*FLink);
+    FEnabled = false;
+    FOnTimer = nullptr;
+    FLink->Owner = nullptr;
+    std::lock_guard<std::mutex> wake(FLink->WakeLock);
+    FLink->Gone = true;
+    FLink->Running = false;
+    FLink->Wake.notify_all();
+  }
+  const unsigned long workerId = FWorker->ThreadID();
+  if (workerId != 0 && workerId == GetCurrentThreadId()) {
+    // Freed by its own tick: the worker ends after the tick and frees itself.
+    FWorker->SetFreeOnTerminate(true);
+    FWorker->Terminate();
+    FWorker = nullptr;
+    FTimerWindow.reset();
+    return;
+  }
+  FWorker->Terminate();
+  // A worker never released has no thread to end.
+  if (FWorker->FReleased)
+    while (FWorker->Suspended()) FWorker->Resume();
+  // The worker sees Gone at once (its sleep is cut short), so this returns
+  // at once; a handed-over call it still makes finds no owner.
+  delete FWorker;
+  FWorker = nullptr;
+  FTimerWindow.reset();
+}
+
+void TGxTimer::SetEnabled(bool Value) {
+  auto guard = LockForChange(*FLink);
+  if (Value == FEnabled) return;
+  FEnabled = Value;
+  ReconfigureTimer();
+}
+
+void TGxTimer::SetInterval(Cardinal Value) {
+  auto guard = LockForChange(*FLink);
+  if (Value == FInterval) return;
+  FInterval = Value;
+  ReconfigureTimer();
+}
+
+void TGxTimer::SetThreaded(bool Value) {
+  auto guard = LockForChange(*FLink);
+  if (Value == FThreaded) return;
+  FThreaded = Value;
+  ReconfigureTimer();
+}
+
+void TGxTimer::SetThreadPriority(TThreadPriority Value) {
+  auto guard = LockForChange(*FLink);
+  if (Value == FThreadPriority) return;
+  FThreadPriority = Value;
+  if (FThreaded) ReconfigureTimer();
+}
+
+void TGxTimer::SetOnTimer(TNotifyEvent Value) {
+  auto guard = LockForChange(*FLink);
+  const bool wasAssigned = bool(FOnTimer);
+  FOnTimer = std::move(Value);
+  if (wasAssigned != bool(FOnTimer)) ReconfigureTimer();
+}
+
+bool TGxTimer::WindowTimerActive() const { return FTimerWindow && FTimerWindow->Active(); }
+
+void TGxTimer::RunInMainThread(const std::function<void()>& Method) {
+  if (IsMainThread()) {
+    Method();
+    return;
+  }
+  std::shared_ptr<TTimerLink> link = FLink;
+  Synchronize([&Method, link] {
+    ++link->InsideHandOver;
+    try {
+      Method();
+    } catch (...) {
+      --link->InsideHandOver;
+      throw;
+    }
+    --link->InsideHandOver;
+  });
+}
+
+void TGxTimer::FireTimer() {
+  if (!FEnabled || IsDestroying() || !FOnTimer) return;
+  TNotifyEvent handler = FOnTimer;  // the handler may replace or clear it
+  handler(this);
+}
+
+void TGxTimer::ReconfigureTimer() {
+  const unsigned long workerId = FWorker->ThreadID();
+  const bool onWorker = workerId != 0 && workerId == GetCurrentThreadId();
+  if (FThreaded) {
+    if (FTimerWindow) {
+      if (onWorker)
+        RunInMainThread([this] { FTimerWindow.reset(); });
+      else
+        FTimerWindow.reset();
+    }
+    // The worker parks at its next pass; from within a tick it only learns
+    // the new state, which it obeys before its next sleep.
+    if (!onWorker && !FWorker->Suspended()) FWorker->Suspend();
+    FWorker->FSleepInterval = FInterval;
+    FLink->SetRunning(ShouldRun());
+    if (ShouldRun()) {
+      FWorker->SetPriority(FThreadPriority);
+      if (!onWorker) {
+        FWorker->FReleased = true;
+        while (FWorker->Suspended()) FWorker->Resume();
+      }
+    }
+    return;
+  }
+  if (!onWorker && !FWorker->Suspended()) FWorker->Suspend();
+  FLink->SetRunning(false);
+  if (onWorker)
+    RunInMainThread([this] { SetWindowTimer(); });
+  else
+    SetWindowTimer();
+}
+
+void TGxTimer::SetWindowTimer() {
+  if (FTimerWindow)
+    FTimerWindow->KillTimer();
+  else
+    FTimerWindow = std::make_unique<TTimerWindow>(this);
+  if (ShouldRun() && !FTimerWindow->SetTimer(FInterval)) throw EOutOfResources(SNoTimers);
+}
+
+// ---------------------------------------------------------------------------
+
+TTimerThread::TTimerThread(std::shared_ptr<TTimerLink> Link, bool Enabled)
+    : TThread(!Enabled), FLink(std::move(Link)) {
+  AfterConstruction();
+}
+
+TTimerThread::~TTimerThread() {
+  Terminate();
+  {
+    std::lock_guard<std::mutex> wake(FLink->WakeLock);
+    FLink->Wake.notify_all();
+  }
+  WaitFor();
+}
+
+bool TTimerThread::TimerThreadStopping() {
+  if (Terminated()) return true;
+  if (Application != nullptr && Application->Terminated()) return true;
+  std::lock_guard<std::mutex> wake(FLink->WakeLock);
+  return FLink->Gone;
+}
+
+bool TTimerThread::WaitUntilRunning() {
+  std::unique_lock<std::mutex> wake(FLink->WakeLock);
+  FLink->Wake.wait(wake, [&] { return FLink->Running || FLink->Gone || Terminated(); });
+  return !FLink->Gone && !Terminated();
+}
+
+bool TTimerThread::SleepFullInterval() {
+  // A full, uninterrupted sleep unless the timer goes away meanwhile.
+  std::unique_lock<std::mutex> wake(FLink->WakeLock);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(FSleepInterval.load());
+  return !FLink->Wake.wait_until(wake, deadline, [&] { return FLink->Gone || Terminated(); });
+}
+
+void TTimerThread::Execute() {
+  while (!Terminated()) {
+    WaitWhileSuspended();
+    if (TimerThreadStopping()) {
+      if (Terminated()) break;
+      // The application is closing: no sleep, no tick, until the timer goes.
+      std::unique_lock<std::mutex> wake(FLink->WakeLock);
+      if (FLink->Gone) break;
+      FLink->Wake.wait_for(wake, std::chrono::milliseconds(20));
+      continue;
+    }
+    if (!WaitUntilRunning()) continue;
+    if (!SleepFullInterval()) continue;
+    Tick();
+  }
+}
+
+void TTimerThread::Tick() {
+  if (TimerThreadStopping()) return;
+  std::unique_lock<std::recursive_mutex> tick(FLink->TickLock);
+  TGxTimer* owner = FLink->Owner;
+  if (owner == nullptr || !owner->ShouldRun()) return;
+  if (owner->FSyncEvent) {
+    tick.unlock();
+    std::shared_ptr<TTimerLink> link = FLink;
+    Synchronize([link] {
+      std::lock_guard<std::recursive_mutex> guard(link->TickLock);
+      TGxTimer* target = link->Owner;
+      if (target == nullptr) return;
+      try {
+        target->FireTimer();
+      } catch (...) {
+        ReportException(target);
+      }
+    });
+    return;
+  }
+  try {
+    owner->FireTimer();
+  } catch (...) {
+    FPendingException = std::current_exception();
+  }
+  tick.unlock();
+  if (FPendingException) ShowTimerException();
+}
+
+void TTimerThread::ShowTimerException() {
+  std::exception_ptr pending = FPendingException;
+  FPendingException = nullptr;
+  std::shared_ptr<TTimerLink> link = FLink;
+  Synchronize([link, pending] {
+    try {
+      std::rethrow_exception(pending);
+    } catch (...) {
+      ReportException(link->Owner);
+    }
+  });
+}
