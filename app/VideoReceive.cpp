@@ -2,6 +2,10 @@
 // picture of the first peer entry with the datagram's source address. What
 // is no JPEG, or comes from an address without an entry, is dropped.
 // Snapshots put a slot's picture on the clipboard.
+//
+// A frame is decoded once, straight into the rows of its picture; the slot's
+// copy of the JPEG shares that picture with the one decoded here, which goes
+// away at the end of the handler, so no frame is copied on its way in.
 #include "app/Main.h"
 #include "app/Parlink.h"
 #include "platform/base/Exceptions.h"
@@ -12,16 +16,19 @@
 
 void TfrmMain::udpServerVideoUDPRead(TObject*, TStream* AData, const std::string& PeerIP, int) {
   if (Closed() || !FPeers || AData == nullptr) return;
-  TMemoryStream stream;
-  stream.CopyFrom(AData, 0);
-  stream.SetPosition(0);
+  // Nothing in here lets other handlers run, so the entry found first is
+  // still the one to show the frame once it is decoded; frames nobody shows
+  // (a stopped peer goes on sending for a while) are not decoded at all.
+  TParlink* entry = FPeers->FindByAddress(PeerIP);
+  if (entry == nullptr) return;
   TJPEGImage jpeg;
   try {
-    jpeg.LoadFromStream(&stream);
+    AData->SetPosition(0);  // the whole datagram, whoever read it before
+    jpeg.LoadFromStream(AData);
   } catch (const Exception&) {
     return;  // not a picture: the slot keeps the one it shows
   }
-  if (TParlink* entry = FPeers->FindByAddress(PeerIP)) entry->FPicture->Assign(&jpeg);
+  entry->FPicture->Assign(&jpeg);
 }
 
 void TfrmMain::SnapShotClick(int Slot) { Clipboard()->Assign(SlotPicture(Slot)); }

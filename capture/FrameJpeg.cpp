@@ -1,5 +1,6 @@
 #include "capture/FrameJpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -121,6 +122,17 @@ bool RunEncode(EncodeJob* job) {
   job->Codec.dct_method = JDCT_FLOAT;
   jpeg_set_quality(&job->Codec, job->Quality, TRUE);
   jpeg_start_compress(&job->Codec, TRUE);
+  if (job->Picture == nullptr) {
+    // Rows held elsewhere go in by pointer, a whole row group at a time.
+    JSAMPROW rows[FrameJpegRowGroup];
+    while (job->Codec.next_scanline < job->Codec.image_height) {
+      const int first = int(job->Codec.next_scanline);
+      const int count = std::min(FrameJpegRowGroup, job->Height - first);
+      if (job->Rows.NeedRows != nullptr) job->Rows.NeedRows(job->Rows.Context, first + count);
+      for (int i = 0; i < count; ++i) rows[i] = PictureRow(job, first + i, true);
+      jpeg_write_scanlines(&job->Codec, rows, JDIMENSION(count));
+    }
+  }
   while (job->Codec.next_scanline < job->Codec.image_height) {
     JSAMPROW rows[1] = {PictureRow(job, int(job->Codec.next_scanline), direct24 || direct32)};
     jpeg_write_scanlines(&job->Codec, rows, 1);

@@ -23,7 +23,16 @@ struct TFrameRows {
   int BytesPerPixel = 4;
   int Width = 0;
   int Height = 0;
+  // Rows still being written: when set, the encoder calls NeedRows(Context,
+  // n) before it reads any of the top n rows (n grows from call to call), and
+  // the call returns once they are there. It must not throw.
+  void (*NeedRows)(void* Context, int Rows) = nullptr;
+  void* Context = nullptr;
 };
+
+// The encoder reads rows in groups of this many (the last group may be
+// shorter), the height of the tallest block row of its colour subsampling.
+inline constexpr int FrameJpegRowGroup = 16;
 
 // As above, for rows the caller holds.
 std::size_t EncodeFrameJpeg(const TFrameRows& Rows, int Quality, Byte* Buffer,

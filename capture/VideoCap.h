@@ -2,8 +2,10 @@
 // The local camera: a capture window hosted in a panel of the main window, the
 // driver search, the preview, and per preview frame the frame buffer (one
 // in-memory BMP file), its JPEG and the sending of that JPEG to every peer of
-// the main window. Plain routines over one module state; everything runs on
-// the user-interface thread.
+// the main window. Plain routines over one module state, all called on the
+// user-interface thread; only the colour conversion of a large frame is
+// shared with a short-lived helper thread, and the frame is whole before any
+// message is pumped or anything is sent.
 //
 // Camera start: SetDisplayPanel, SetStatusLabel, OpenCaptureDriver and, when
 // it returns true, StartPreview; then InitFrameBuffers (raises when no driver

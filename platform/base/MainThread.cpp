@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,11 @@ struct TMainThreadState {
   std::mutex Lock;
   std::condition_variable Finished;
   std::deque<std::shared_ptr<THandOver>> Pending;
+  // The wake-up hook has a lock of its own, held while the hook runs: a hook
+  // being replaced (the application removes its hook before it frees what
+  // the hook posts to) is never still running in another thread afterwards.
+  // Lock is not held meanwhile, so the UI thread can drain while a hook runs.
+  std::mutex WakeLock;
   std::function<void()> Wake;
   std::thread::id MainId = std::this_thread::get_id();
 };
@@ -37,13 +43,12 @@ const bool gMainThreadKnown = (State(), true);
 
 void HandOver(const std::shared_ptr<THandOver>& item) {
   TMainThreadState& s = State();
-  std::function<void()> wake;
   {
     std::lock_guard<std::mutex> guard(s.Lock);
     s.Pending.push_back(item);
-    wake = s.Wake;
   }
-  if (wake) wake();
+  std::lock_guard<std::mutex> guard(s.WakeLock);
+  if (s.Wake) s.Wake();
 }
 
 }  // namespace
@@ -126,6 +131,10 @@ bool CheckSynchronize() {
 
 void SetWakeMainThread(std::function<void()> Wake) {
   TMainThreadState& s = State();
-  std::lock_guard<std::mutex> guard(s.Lock);
-  s.Wake = std::move(Wake);
+  std::function<void()> previous;
+  {
+    std::lock_guard<std::mutex> guard(s.WakeLock);
+    previous = std::exchange(s.Wake, std::move(Wake));
+  }
+  // The old hook (and what it captured) goes away outside the lock.
 }

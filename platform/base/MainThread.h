@@ -19,5 +19,7 @@ void Queue(std::function<void()> Call);
 // Runs every call handed over so far (UI thread only); true when any ran.
 bool CheckSynchronize();
 
-// Called (from any thread) whenever a call has been handed over.
+// Called (from any thread) whenever a call has been handed over. Returns
+// only when no thread is still running the hook it replaces. The hook must
+// not hand calls over itself.
 void SetWakeMainThread(std::function<void()> Wake);

@@ -45,7 +45,8 @@ class TApplication : public TComponent {
   TCustomForm* MainForm() const { return FMainForm; }
 
   // Shows the main form and handles messages until Terminate (closing the
-  // main form terminates).
+  // main form terminates). Calls handed over until then have run when it
+  // returns.
   void Run();
   // Handles every message waiting now (input, paints, timers, calls handed
   // over by other threads) and returns.

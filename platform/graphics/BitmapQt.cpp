@@ -63,8 +63,13 @@ void StoreImageInBitmap(const QImage& Image, TBitmap& Bitmap) {
 
 QImage BitmapToQImage(const TBitmap& Bitmap) {
   if (Bitmap.Empty()) return QImage();
-  if (BitmapHasImageView(Bitmap))
-    return BitmapImageView(Bitmap).convertToFormat(QImage::Format_RGB32);
+  if (BitmapHasImageView(Bitmap)) {
+    const QImage view = BitmapImageView(Bitmap);
+    // A view that has the wanted format already comes back unconverted, still
+    // over the bitmap's memory: the copy must not outlive the bitmap with it.
+    if (view.format() == QImage::Format_RGB32) return view.copy();
+    return view.convertToFormat(QImage::Format_RGB32);
+  }
   return ConvertedCopy(Bitmap);
 }
 

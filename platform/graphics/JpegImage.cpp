@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 extern "C" {
 #include <jerror.h>
@@ -114,6 +115,10 @@ extern "C" void DestinationTerm(j_compress_ptr cinfo) {
 // ---- the two jobs. Everything they touch lives in the job record, so the
 // values are defined after a jump.
 
+// Decoding runs in two steps with the caller's allocation between them: the
+// header gives the size, the caller makes the picture, and the rows are
+// decoded straight into it. The codec lives from DecodeStart until
+// DecodeRows or DecodeAbandon, whatever happens.
 struct DecodeJob {
   jpeg_decompress_struct Codec;
   ErrorTrap Trap;
@@ -122,19 +127,19 @@ struct DecodeJob {
   std::size_t Size;
   unsigned Width;
   unsigned Height;
-  Byte* Pixels;  // malloc'd; top-down rows of Width * 3 bytes, R, G, B
+  bool Started;
   bool TooLarge;
 };
 
-// Returns true on success; on failure Trap.Message or TooLarge says why.
-bool RunDecode(DecodeJob* job) {
-  job->Pixels = nullptr;
+// Reads the header and starts decompressing to blue, green, red pixels
+// (grey-scale files give three equal channels). True when Width and Height
+// are set; on failure Trap.Message or TooLarge says why and the codec is gone.
+bool DecodeStart(DecodeJob* job) {
+  job->Started = false;
   job->TooLarge = false;
   InstallTrap(job->Trap, *reinterpret_cast<jpeg_common_struct*>(&job->Codec));
   if (setjmp(job->Trap.Jump)) {
     jpeg_destroy_decompress(&job->Codec);
-    std::free(job->Pixels);
-    job->Pixels = nullptr;
     return false;
   }
   jpeg_create_decompress(&job->Codec);
@@ -154,29 +159,36 @@ bool RunDecode(DecodeJob* job) {
     jpeg_destroy_decompress(&job->Codec);
     return false;
   }
-  job->Codec.out_color_space =
-      job->Codec.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+  job->Codec.out_color_space = JCS_EXT_BGR;
   job->Codec.mem->max_memory_to_use = 512L * 1024 * 1024;
   jpeg_start_decompress(&job->Codec);
-
   job->Width = job->Codec.output_width;
   job->Height = job->Codec.output_height;
-  std::size_t rowBytes = std::size_t(job->Width) * 3;
-  job->Pixels = static_cast<Byte*>(std::malloc(rowBytes * job->Height));
-  if (job->Pixels == nullptr) ERREXIT1(&job->Codec, JERR_OUT_OF_MEMORY, 2);
-  bool gray = job->Codec.output_components == 1;
-  while (job->Codec.output_scanline < job->Codec.output_height) {
-    Byte* row = job->Pixels + rowBytes * job->Codec.output_scanline;
-    JSAMPROW rows[1] = {row};
-    jpeg_read_scanlines(&job->Codec, rows, 1);
-    if (gray) {
-      // Widen in place from the right end so nothing is overwritten unread.
-      for (unsigned x = job->Width; x-- > 0;) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = row[x];
-    }
+  job->Started = true;
+  return true;
+}
+
+// Decodes every row into Rows (Height pointers to Width * 3 bytes each) and
+// ends the codec. False on failure, with Trap.Message saying why.
+bool DecodeRows(DecodeJob* job, JSAMPARRAY Rows) {
+  if (setjmp(job->Trap.Jump)) {
+    job->Started = false;
+    jpeg_destroy_decompress(&job->Codec);
+    return false;
   }
+  while (job->Codec.output_scanline < job->Codec.output_height)
+    jpeg_read_scanlines(&job->Codec, Rows + job->Codec.output_scanline,
+                        job->Codec.output_height - job->Codec.output_scanline);
   jpeg_finish_decompress(&job->Codec);
+  job->Started = false;
   jpeg_destroy_decompress(&job->Codec);
   return true;
+}
+
+void DecodeAbandon(DecodeJob* job) {
+  if (!job->Started) return;
+  job->Started = false;
+  jpeg_destroy_decompress(&job->Codec);
 }
 
 struct EncodeJob {
@@ -227,29 +239,46 @@ int ClampQuality(int Value) { return Value < 1 ? 1 : Value > 100 ? 100 : Value; 
 
 }  // namespace
 
-void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap) {
+namespace {
+
+// The decoded picture as a new 24-bit bitmap, its rows written by libjpeg.
+std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size) {
   auto job = std::make_unique<DecodeJob>();
   job->Data = Data;
   job->Size = Size;
-  if (!RunDecode(job.get())) {
+  if (!DecodeStart(job.get())) {
     if (job->TooLarge) throw EInvalidGraphic("JPEG image is too large");
     throw EInvalidGraphic(job->Trap.Message);
   }
-  std::unique_ptr<Byte, void (*)(void*)> pixels(job->Pixels, std::free);
-
-  TBitmap picture;
-  picture.SetPixelFormat(pf24bit);
-  picture.SetSize(int(job->Width), int(job->Height));
-  const Byte* from = pixels.get();
-  for (unsigned y = 0; y < job->Height; ++y) {
-    Byte* to = static_cast<Byte*>(picture.ScanLine(int(y)));
-    for (unsigned x = 0; x < job->Width; ++x, from += 3) {
-      to[3 * x] = from[2];
-      to[3 * x + 1] = from[1];
-      to[3 * x + 2] = from[0];
-    }
+  auto picture = std::make_unique<TBitmap>();
+  std::vector<JSAMPROW> rows;
+  try {
+    picture->SetPixelFormat(pf24bit);
+    picture->SetSize(int(job->Width), int(job->Height));
+    rows.resize(job->Height);
+  } catch (const std::bad_alloc&) {
+    // Told as libjpeg tells its own shortage of memory.
+    job->Codec.err->msg_code = JERR_OUT_OF_MEMORY;
+    job->Codec.err->msg_parm.i[0] = 2;
+    (*job->Codec.err->format_message)(reinterpret_cast<j_common_ptr>(&job->Codec),
+                                      job->Trap.Message);
+    DecodeAbandon(job.get());
+    throw EInvalidGraphic(job->Trap.Message);
+  } catch (...) {
+    DecodeAbandon(job.get());
+    throw;
   }
-  Bitmap.Assign(&picture);
+  for (unsigned y = 0; y < job->Height; ++y)
+    rows[y] = static_cast<JSAMPROW>(picture->ScanLine(int(y)));
+  if (!DecodeRows(job.get(), rows.data())) throw EInvalidGraphic(job->Trap.Message);
+  return picture;
+}
+
+}  // namespace
+
+void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap) {
+  std::unique_ptr<TBitmap> picture = DecodeToBitmap(Data, Size);
+  Bitmap.Assign(picture.get());
 }
 
 std::vector<Byte> EncodeJpeg(const TBitmap& Bitmap, int Quality) {
@@ -296,24 +325,27 @@ void TJPEGImage::Assign(TPersistent* Source) {
   if (Source == nullptr) {
     FData.clear();
     FBitmap.reset();
+    FBitmapHandedOut = false;
     Changed(this);
   } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(Source)) {
     FData = jpeg->FData;
-    if (jpeg->FBitmap) {
-      auto copy = std::make_unique<TBitmap>();
+    if (jpeg->FBitmap && jpeg->FBitmapHandedOut) {
+      auto copy = std::make_shared<TBitmap>();
       copy->Assign(jpeg->FBitmap.get());
       FBitmap = std::move(copy);
     } else {
-      FBitmap.reset();
+      FBitmap = jpeg->FBitmap;  // shared until either side hands it out
     }
+    FBitmapHandedOut = false;
     FQuality = jpeg->FQuality;
     Changed(this);
   } else if (auto* bitmap = dynamic_cast<TBitmap*>(Source)) {
-    auto copy = std::make_unique<TBitmap>();
+    auto copy = std::make_shared<TBitmap>();
     copy->Assign(bitmap);
     copy->SetTransparent(false);
     copy->SetPixelFormat(pf24bit);
     FBitmap = copy->Empty() ? nullptr : std::move(copy);
+    FBitmapHandedOut = false;
     FData.clear();
     Changed(this);
   } else {
@@ -327,6 +359,16 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
     return;
   }
   TGraphic::AssignTo(Dest);
+}
+
+TBitmap* TJPEGImage::Bitmap() const {
+  if (FBitmap && FBitmap.use_count() > 1) {
+    auto own = std::make_shared<TBitmap>();
+    own->Assign(FBitmap.get());
+    FBitmap = std::move(own);
+  }
+  FBitmapHandedOut = FBitmap != nullptr;
+  return FBitmap.get();
 }
 
 int TJPEGImage::Width() const { return FBitmap ? FBitmap->Width() : 0; }
@@ -354,10 +396,14 @@ const std::vector<Byte>& TJPEGImage::Data() {
 }
 
 void TJPEGImage::LoadFromBytes(const Byte* Data, std::size_t Size) {
-  auto picture = std::make_unique<TBitmap>();
-  DecodeJpeg(Data, Size, *picture);
-  FData.assign(Data, Data + Size);
+  LoadFromVector(std::vector<Byte>(Data, Data + Size));
+}
+
+void TJPEGImage::LoadFromVector(std::vector<Byte>&& Data) {
+  std::shared_ptr<TBitmap> picture = DecodeToBitmap(Data.data(), Data.size());
+  FData = std::move(Data);
   FBitmap = std::move(picture);
+  FBitmapHandedOut = false;
   SetPaletteModified(true);
   Changed(this);
 }
@@ -368,7 +414,7 @@ void TJPEGImage::LoadFromStream(TStream* Stream) {
   if (remaining > std::numeric_limits<int>::max()) throw EInvalidGraphic("JPEG image is too large");
   std::vector<Byte> data(static_cast<std::size_t>(remaining));
   if (remaining > 0) Stream->ReadBuffer(data.data(), int(remaining));
-  LoadFromBytes(data.data(), data.size());
+  LoadFromVector(std::move(data));
 }
 
 void TJPEGImage::SaveToStream(TStream* Stream) {
@@ -384,7 +430,7 @@ void TJPEGImage::ReadData(TStream* Stream) {
   if (std::int64_t(length) > Stream->Size() - Stream->Position()) throw EReadError(SReadError);
   std::vector<Byte> data(length);
   if (length > 0) Stream->ReadBuffer(data.data(), int(length));
-  LoadFromBytes(data.data(), data.size());
+  LoadFromVector(std::move(data));
 }
 
 void TJPEGImage::WriteData(TStream* Stream) {

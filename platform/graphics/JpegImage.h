@@ -41,8 +41,9 @@ class TJPEGImage : public TGraphic {
 
   // Encodes the held picture at CompressionQuality, replacing the bytes.
   void Compress();
-  // The decoded picture, 24 bits (nullptr while empty).
-  TBitmap* Bitmap() const { return FBitmap.get(); }
+  // The decoded picture, 24 bits (nullptr while empty), this image's own:
+  // what is done to it changes no other image.
+  TBitmap* Bitmap() const;
   // The JPEG file bytes (encoded on demand).
   const std::vector<Byte>& Data();
 
@@ -66,8 +67,14 @@ class TJPEGImage : public TGraphic {
   void AssignTo(TPersistent* Dest) override;
 
  private:
-  std::vector<Byte> FData;          // empty: not encoded yet
-  std::unique_ptr<TBitmap> FBitmap;  // 24-bit picture; null while empty
+  void LoadFromVector(std::vector<Byte>&& Data);
+
+  std::vector<Byte> FData;  // empty: not encoded yet
+  // 24-bit picture; null while empty. Copies of an image share it until
+  // one of them hands it out through Bitmap(); a picture handed out is never
+  // shared again, so a change made through that pointer stays in its image.
+  mutable std::shared_ptr<TBitmap> FBitmap;
+  mutable bool FBitmapHandedOut = false;
   int FQuality = JPEGDefaultQuality;
 };
 

@@ -30,7 +30,9 @@ void TSkStyleManager::RegisterControl(TSkCustomControl* Control) {
 }
 
 void TSkStyleManager::UnregisterControl(TSkCustomControl* Control) {
-  if (IsDestroying()) return;
+  // Also while the manager is marked as being destroyed: its owner marks it
+  // before freeing the controls, which must still leave the list. The
+  // manager's own destructor empties the list before it tells the controls.
   auto it = std::find(FControls.begin(), FControls.end(), Control);
   if (it != FControls.end()) FControls.erase(it);
 }

@@ -24,8 +24,7 @@ class TSkStyleManager : public TComponent {
 
   // Adds the control unless it is on the list already.
   void RegisterControl(TSkCustomControl* Control);
-  // Removes the control if it is on the list; nothing while the manager
-  // itself is being destroyed.
+  // Removes the control if it is on the list.
   void UnregisterControl(TSkCustomControl* Control);
   int ControlCount() const { return int(FControls.size()); }
   TSkCustomControl* Controls(int Index) const { return FControls.at(std::size_t(Index)); }

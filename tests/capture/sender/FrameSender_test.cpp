@@ -8,14 +8,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <utility>
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 #include "CaptureTestSupport.h"
 #include "app/Main.h"
 #include "app/Parlink.h"
 #include "capture/VideoCap.h"
+#include "capture/YUVConverts.h"
 #include "platform/base/MainThread.h"
+#include "platform/base/Streams.h"
 #include "platform/controls/Application.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JpegImage.h"
@@ -347,4 +358,124 @@ TEST_F(FrameSenderTest, TheMainWindowClosingDuringTheFrameEndsItQuietly) {
   DeliverFrame();
   EXPECT_EQ(frmMain, nullptr);
   EXPECT_TRUE(PeerA->Datagrams().empty());
+}
+
+namespace {
+
+// Pixels a converter leaves alone (the rest of a partial group) keep what
+// was there before; the tests fill both pictures with this first.
+constexpr Byte kJunk = 0x5A;
+
+// The picture ConvertFrame makes of a whole frame, bottom-up 32-bit rows.
+std::vector<Byte> WholeFrameConversion(Byte Code, const std::vector<Byte>& Frame, int Width,
+                                       int Height) {
+  std::vector<Byte> pixels(std::size_t(Width) * 4 * std::size_t(Height), kJunk);
+  EXPECT_TRUE(ConvertFrame(Code, Frame.data(), Frame.size(), pixels.data(), pixels.size(), Width,
+                           Height));
+  return pixels;
+}
+
+// The frame buffer's pixel area.
+std::pair<Byte*, std::size_t> FrameBufferPixelArea() {
+  // Size() is not const; the frame buffer itself is left as it is.
+  TMemoryStream* stream = const_cast<TMemoryStream*>(FrameBuffer());
+  Byte* file = static_cast<Byte*>(stream->Memory());
+  const std::uint32_t offset = std::uint32_t(file[10]) | std::uint32_t(file[11]) << 8 |
+                               std::uint32_t(file[12]) << 16 | std::uint32_t(file[13]) << 24;
+  return {file + offset, std::size_t(stream->Size()) - offset};
+}
+
+std::vector<Byte> FrameBufferPixels() {
+  auto [pixels, size] = FrameBufferPixelArea();
+  return std::vector<Byte>(pixels, pixels + size);
+}
+
+// libjpeg itself, with the program's settings (baseline, defaults, float
+// DCT), on bottom-up blue, green, red, 0 rows handed over as red, green, blue.
+std::string PlainJpeg(const std::vector<Byte>& BottomUp, int Width, int Height, int Quality) {
+  std::vector<Byte> rgb(std::size_t(Width) * 3 * std::size_t(Height));
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x) {
+      const Byte* from = BottomUp.data() + (std::size_t(Height - 1 - y) * Width + x) * 4;
+      Byte* to = rgb.data() + (std::size_t(y) * Width + x) * 3;
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
+    }
+  jpeg_compress_struct codec;
+  jpeg_error_mgr errors;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&codec, &out, &size);
+  codec.image_width = JDIMENSION(Width);
+  codec.image_height = JDIMENSION(Height);
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  codec.dct_method = JDCT_FLOAT;
+  jpeg_set_quality(&codec, Quality, TRUE);
+  jpeg_start_compress(&codec, TRUE);
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW row = rgb.data() + std::size_t(codec.next_scanline) * Width * 3;
+    jpeg_write_scanlines(&codec, &row, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  std::string jpeg(reinterpret_cast<const char*>(out), size);
+  std::free(out);
+  return jpeg;
+}
+
+}  // namespace
+
+// Frames of every YUV format are converted a stripe of rows at a time while
+// they are encoded (most of them on a helper thread): the frame buffer ends
+// up holding exactly what converting the whole frame at once gives, and the
+// datagram is libjpeg's own encoding of that picture. The sizes leave rows
+// and groups over at the right and at the bottom.
+TEST_F(FrameSenderTest, EveryFormatSendsThePlainJpegOfTheWholeFrameConversion) {
+  const TFramePixelFormat formats[] = {fpYUY2, fpUYVY, fpY41P, fpYVU9, fpI420, fpY8, fpY211};
+  const std::pair<int, int> sizes[] = {{37, 53}, {64, 17}, {130, 96}, {20, 16}};
+  StartCamera(fpYUY2, 8, 8);
+  AddPeer("127.0.0.1", 1);
+  for (TFramePixelFormat format : formats)
+    for (auto [width, height] : sizes) {
+      SCOPED_TRACE(std::to_string(int(format)) + ": " + std::to_string(width) + "x" +
+                   std::to_string(height));
+      const BITMAPINFOHEADER header = MakeFrameHeader(format, width, height);
+      Drivers[0]->Format.assign(reinterpret_cast<const Byte*>(&header),
+                                reinterpret_cast<const Byte*>(&header) + sizeof header);
+      ReadVideoFormat();
+      TVirtualCameraSettings settings;
+      settings.Format = format;
+      settings.Width = width;
+      settings.Height = height;
+      settings.Noise = true;
+      Frame = MakeVirtualCameraFrame(settings, 11);
+      auto [pixels, size] = FrameBufferPixelArea();
+      std::memset(pixels, kJunk, size);
+      DeliverFrame();
+
+      const std::vector<Byte> expected =
+          WholeFrameConversion(FrameConversionCode(), Frame, width, height);
+      EXPECT_TRUE(FrameBufferPixels() == expected);
+      auto got = PeerA->Datagrams();
+      ASSERT_EQ(got.size(), 1u);
+      EXPECT_TRUE(got[0] == PlainJpeg(expected, width, height, 95));
+    }
+}
+
+// An encoder that gives up half way (the JPEG outgrows the send buffer)
+// still leaves the whole frame in the frame buffer.
+TEST_F(FrameSenderTest, AnEncoderThatGivesUpLeavesTheWholeFrameConverted) {
+  StartCamera(fpYUY2, 1600, 1200, true);
+  Main->FJpegQuality = 100;
+  auto [pixels, size] = FrameBufferPixelArea();
+  std::memset(pixels, kJunk, size);
+  DeliverFrame();
+  EXPECT_EQ(Main->FJpegQuality, 95);  // it did give up
+  EXPECT_TRUE(FrameBufferPixels() ==
+              WholeFrameConversion(FrameConversionCode(), Frame, 1600, 1200));
 }

@@ -90,6 +90,25 @@ TEST(MainThread, QueuedCallsRunInOrderAtTheNextDrainAndWakeTheLoop) {
   SetWakeMainThread(nullptr);
 }
 
+// Fault mended: a thread handing a call over took a copy of the wake-up hook
+// and ran it after the application had removed the hook and freed what the
+// hook posts to.
+TEST(MainThread, ReplacingTheWakeHookWaitsForAHookStillRunning) {
+  std::atomic<bool> entered{false};
+  std::atomic<bool> left{false};
+  SetWakeMainThread([&] {
+    entered = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    left = true;
+  });
+  std::thread worker([] { Queue([] {}); });
+  while (!entered) std::this_thread::yield();
+  SetWakeMainThread(nullptr);
+  EXPECT_TRUE(left.load());
+  worker.join();
+  CheckSynchronize();
+}
+
 TEST(MainThread, OtherThreadsCannotDrain) {
   int ran = 0;
   Queue([&] { ++ran; });

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "CoreTestSupport.h"
+#include "platform/base/MainThread.h"
 
 namespace {
 
@@ -57,9 +58,27 @@ class TOtherForm : public TForm {
   std::exit(0);
 }
 
+// A call handed over while the loop ends (a window that frees itself once
+// its callback returns, say) still runs before Run returns.
+[[noreturn]] void RunAndEndWithACallHandedOver() {
+  static bool ran = false;
+  QTimer::singleShot(20, [] {
+    Application->Terminate();
+    Queue([] { ran = true; });
+  });
+  Application->Run();
+  std::exit(ran ? 0 : 7);
+}
+
 }  // namespace
 
 TEST(ApplicationDeathTest, RunEndsWhenTheMainFormCloses) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(RunProgram(), ::testing::ExitedWithCode(0), "");
+}
+
+// Fault mended: such a call was dropped, and what it was to free leaked.
+TEST(ApplicationDeathTest, CallsHandedOverWhileRunEndsStillRun) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(RunAndEndWithACallHandedOver(), ::testing::ExitedWithCode(0), "");
 }

@@ -7,6 +7,7 @@
 
 #include "BitmapTestUtil.h"
 #include "platform/base/Exceptions.h"
+#include "platform/graphics/BitmapQt.h"
 #include "platform/graphics/Clipboard.h"
 #include "platform/graphics/JpegImage.h"
 
@@ -52,6 +53,32 @@ TEST(Clipboard, BitmapRoundTripThroughTheDesktopClipboard) {
   ASSERT_EQ(pasted.Height(), 5);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) ASSERT_EQ(pasted.Pixel(x, y), original.Pixel(x, y));
+}
+
+// Fault mended: for a 32-bit bitmap the "copy" was a view of the bitmap's own
+// memory, so the picture put on the clipboard pointed into a freed bitmap.
+TEST(Clipboard, ACopyOfABitmapIsItsOwnForEveryFormat) {
+  for (TPixelFormat format : {pf24bit, pf32bit}) {
+    TBitmap bitmap;
+    Picture(bitmap, 3, 2, format);
+    const TColor before = bitmap.Pixel(1, 1);
+    QImage image = BitmapToQImage(bitmap);
+    bitmap.SetPixel(1, 1, before == clBlack ? clWhite : clBlack);
+    EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFFu,
+              qRgb(GetRValue(before), GetGValue(before), GetBValue(before)) & 0xFFFFFFu)
+        << "format " << int(format);
+  }
+}
+
+TEST(Clipboard, A32BitBitmapRoundTrips) {
+  TBitmap original;
+  Picture(original, 5, 3, pf32bit);
+  Clipboard()->Assign(&original);
+  TBitmap pasted;
+  pasted.Assign(Clipboard());
+  ASSERT_EQ(pasted.Width(), 5);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(pasted.Pixel(x, y), original.Pixel(x, y));
 }
 
 TEST(Clipboard, PalettedBitmapsGoAsTheirColours) {

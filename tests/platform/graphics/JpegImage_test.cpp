@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 extern "C" {
 #include <jpeglib.h>
@@ -312,4 +315,131 @@ TEST(JpegImage, AssignBetweenBitmapsAndJpegs) {
     FAIL();
   } catch (const EInvalidGraphicOperation&) {
   }
+}
+
+namespace {
+
+// libjpeg's own decoding: top-down red, green, blue rows (grey as three
+// equal channels).
+std::vector<Byte> PlainDecode(const std::vector<Byte>& File, int& Width, int& Height) {
+  jpeg_decompress_struct codec;
+  jpeg_error_mgr errors;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&codec);
+  jpeg_mem_src(&codec, File.data(), File.size());
+  jpeg_read_header(&codec, TRUE);
+  const bool gray = codec.jpeg_color_space == JCS_GRAYSCALE;
+  codec.out_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_start_decompress(&codec);
+  Width = int(codec.output_width);
+  Height = int(codec.output_height);
+  std::vector<Byte> row(std::size_t(Width) * 3), rgb;
+  while (codec.output_scanline < codec.output_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_read_scanlines(&codec, rows, 1);
+    for (int x = 0; x < Width; ++x)
+      for (int c = 0; c < 3; ++c)
+        rgb.push_back(gray ? row[std::size_t(x)] : row[std::size_t(x) * 3 + c]);
+  }
+  jpeg_finish_decompress(&codec);
+  jpeg_destroy_decompress(&codec);
+  return rgb;
+}
+
+void ExpectPlainDecode(const std::vector<Byte>& File) {
+  int width = 0, height = 0;
+  const std::vector<Byte> rgb = PlainDecode(File, width, height);
+  TJPEGImage jpeg;
+  jpeg.LoadFromBytes(File.data(), File.size());
+  TBitmap decoded;
+  DecodeJpeg(File.data(), File.size(), decoded);
+  for (const TBitmap* picture : {static_cast<const TBitmap*>(jpeg.Bitmap()),
+                                 static_cast<const TBitmap*>(&decoded)}) {
+    ASSERT_EQ(picture->Width(), width);
+    ASSERT_EQ(picture->Height(), height);
+    ASSERT_EQ(picture->PixelFormat(), pf24bit);
+    for (int y = 0; y < height; ++y) {
+      const Byte* row = static_cast<const Byte*>(picture->ScanLine(y));
+      for (int x = 0; x < width; ++x) {
+        const Byte* want = rgb.data() + (std::size_t(y) * width + x) * 3;
+        ASSERT_EQ(row[3 * x + 2], want[0]) << x << "," << y;
+        ASSERT_EQ(row[3 * x + 1], want[1]) << x << "," << y;
+        ASSERT_EQ(row[3 * x], want[2]) << x << "," << y;
+      }
+      for (int pad = width * 3; pad < picture->BytesPerLine(); ++pad) ASSERT_EQ(row[pad], 0);
+    }
+  }
+}
+
+}  // namespace
+
+// Decoding goes straight into the picture's rows, as blue, green, red: the
+// pixels are libjpeg's own, for colour and grey files and for sizes that
+// leave partial blocks and padded rows.
+TEST(JpegImage, DecodedPixelsAreLibjpegsOwn) {
+  for (auto [width, height] : {std::pair{37, 29}, std::pair{64, 48}, std::pair{1, 1}}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    TBitmap picture;
+    Scene(picture, std::max(width, 2), std::max(height, 2));
+    picture.SetSize(width, height);
+    ExpectPlainDecode(Encode(picture, 90));
+  }
+  ExpectPlainDecode(GrayJpeg(23, 11));
+}
+
+// A copy of a JPEG image shares its decoded picture until one side hands
+// the picture out; what is then done to it shows in that image only.
+TEST(JpegImage, CopiesNeverSeeEachOthersChanges) {
+  TBitmap scene;
+  Scene(scene, 24, 16);
+  const std::vector<Byte> f = Encode(scene, 90);
+  TJPEGImage reference;
+  reference.LoadFromBytes(f.data(), f.size());
+  const TColor original = reference.Bitmap()->Pixel(3, 3);
+  ASSERT_NE(original, clRed);
+
+  TJPEGImage a;
+  a.LoadFromBytes(f.data(), f.size());
+  TJPEGImage b;
+  b.Assign(&a);
+  TJPEGImage c;
+  c.Assign(&b);
+  b.Bitmap()->SetPixel(3, 3, clRed);
+  EXPECT_EQ(b.Bitmap()->Pixel(3, 3), clRed);
+  EXPECT_EQ(a.Bitmap()->Pixel(3, 3), original);
+  EXPECT_EQ(c.Bitmap()->Pixel(3, 3), original);
+
+  // A picture handed out before the copy was made stays the original's.
+  TJPEGImage d;
+  d.LoadFromBytes(f.data(), f.size());
+  TBitmap* held = d.Bitmap();
+  TJPEGImage e;
+  e.Assign(&d);
+  held->SetPixel(3, 3, clBlue);
+  EXPECT_EQ(d.Bitmap()->Pixel(3, 3), clBlue);
+  EXPECT_EQ(e.Bitmap()->Pixel(3, 3), original);
+  EXPECT_EQ(e.Data(), f);
+}
+
+// A picture container taking a JPEG image changes once (an image control
+// repaints once) and shows the same pixels.
+TEST(JpegImage, APictureTakesAJpegInOneChange) {
+  TBitmap scene;
+  Scene(scene, 20, 12);
+  const std::vector<Byte> f = Encode(scene, 90);
+  TPicture picture;
+  int changes = 0;
+  picture.SetOnChange([&](TObject*) { ++changes; });
+  {
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(f.data(), f.size());
+    picture.Assign(&jpeg);
+  }
+  EXPECT_EQ(changes, 1);
+  auto* shown = dynamic_cast<TJPEGImage*>(picture.Graphic());
+  ASSERT_NE(shown, nullptr);
+  TJPEGImage reference;
+  reference.LoadFromBytes(f.data(), f.size());
+  EXPECT_EQ(Compare(*shown->Bitmap(), *reference.Bitmap()).Max, 0);
+  EXPECT_EQ(shown->Data(), f);
 }

@@ -412,7 +412,10 @@ TEST(GxGIFAnimator, TheWaitWindowsLayoutStartsAtThePicturesFrameAndSpins) {
   Application->ProcessMessages();
   // The centred 2 by 2 picture turns on the worker while this thread sleeps.
   const int start = a->FrameIndex();
-  std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  // Frames are 100 ms apart; a loaded machine may take longer, never forever.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (a->FrameIndex() == start && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_NE(a->FrameIndex(), start);
   Application->ProcessMessages();
   const TColor shown = form.GetFormImage()->Pixel(136 + 15, 16 + 15);

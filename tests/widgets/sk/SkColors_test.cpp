@@ -297,4 +297,31 @@ TEST(SkStyleManagerTest, OwnedManagerFreedWithItsOwnerBeforeItsControls) {
   EXPECT_EQ(outside.SkStyleManager(), nullptr);
 }
 
+// Fault mended: a form marks everything it owns as being destroyed, then frees
+// its child controls, then its other components. A manager that ignored
+// unregistering while marked kept the freed controls and touched them when it
+// went away itself.
+TEST(SkStyleManagerTest, ControlFreedWhileItsManagerIsMarkedLeavesTheList) {
+  TForm owner(nullptr);
+  auto* manager = new TSkStyleManager(&owner);
+  auto* panel = new TProbePanel(&owner);
+  panel->SetSkStyleManager(manager);
+  manager->Destroying();
+  delete panel;
+  EXPECT_EQ(manager->ControlCount(), 0);
+}
+
+TEST(SkStyleManagerTest, FormFreesParentedControlsBeforeTheirOwnedManager) {
+  auto* form = new TForm(nullptr);
+  auto* manager = new TSkStyleManager(form);
+  auto* panel = new TProbePanel(form);
+  panel->SetParent(form);
+  auto* button = new TProbeButton(form);
+  button->SetParent(panel);
+  panel->SetSkStyleManager(manager);
+  button->SetSkStyleManager(manager);
+  delete form;  // the sanitizer build reports any use of a freed control here
+  SUCCEED();
+}
+
 }  // namespace
