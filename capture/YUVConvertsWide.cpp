@@ -14,14 +14,19 @@
 
 namespace {
 
-// Each channel is a sum of a byte's distance from its centre times a 21-bit
+// Each channel is a sum of a byte's distance from its centre times a 20-bit
 // fixed-point constant, the nearest to the formula's constant. A product is
 // off the formula's extended-precision product by the distance times the
 // constant's own rounding error; the largest such sum over a channel's terms
 // (plus a margin for the formula's own roundings) is the band: a channel's
 // integer part is the formula's unless it lies within the band of a whole
-// number from 1 to 255, and those lanes are computed by the formula.
-constexpr int kFraction = 21;
+// number, and those lanes are computed by the formula.
+//
+// The products are taken by the 16-bit multiply-add: a 32-bit lane holds a
+// byte b and b * 128 in its halves, a constant lane holds K - 128 * High and
+// High, so one multiply-add gives the exact 32-bit b * K. The distances from
+// the centres are folded into one constant per channel.
+constexpr int kFraction = 20;
 
 struct TWideConstants {
   std::int32_t Y, BU, GU, GV, RV;
@@ -50,86 +55,134 @@ const TWideConstants& Constants() {
   return c;
 }
 
-// The distance of a channel's fraction from a whole number, shifted so that
-// it is below 2 * band + 1 exactly when the channel is doubtful. Channels
-// below 1 or above 255 are first moved to a half, which is never doubtful:
-// both truncations clamp alike there.
-__attribute__((target("avx2"))) inline __m256i Fraction(__m256i value, __m256i band) {
-  const __m256i inRange =
-      _mm256_min_epi32(_mm256_max_epi32(value, _mm256_set1_epi32(1 << (kFraction - 1))),
-                       _mm256_set1_epi32((255 << kFraction) + (1 << (kFraction - 1))));
-  return _mm256_and_si256(_mm256_add_epi32(inRange, band),
-                          _mm256_set1_epi32((1 << kFraction) - 1));
+// A constant as the multiply-add's pair (K - 128 * High, High); both halves
+// fit 16 bits while K is below 2^22.
+std::int32_t Split(std::int32_t k) {
+  const std::int32_t high = (k + 64) >> 7;
+  const std::int32_t low = k - high * 128;
+  return std::int32_t(std::uint32_t(std::uint16_t(std::int16_t(low))) |
+                      std::uint32_t(std::uint16_t(std::int16_t(high))) << 16);
+}
+
+// The lane values, made once: rows are short, so their set-up counts.
+struct TLaneValues {
+  std::int32_t Y, BU, GU, GV, RV;
+  std::int32_t BlueBase, GreenBase, RedBase;  // the centres' share, plus the band
+  std::int32_t Doubt;
+};
+
+const TLaneValues& LaneValues() {
+  static const TLaneValues values = [] {
+    const TWideConstants& k = Constants();
+    const std::int32_t luma = -16 * k.Y + k.Band;
+    return TLaneValues{Split(k.Y),
+                       Split(k.BU),
+                       Split(k.GU),
+                       Split(k.GV),
+                       Split(k.RV),
+                       luma - 128 * k.BU,
+                       luma + 128 * k.GU + 128 * k.GV,
+                       luma - 128 * k.RV,
+                       2 * k.Band + 1};
+  }();
+  return values;
 }
 
 // The constants in every lane.
 struct TLanes {
-  __m256i Y, BU, GU, GV, RV, Band, Doubt;
+  __m256i Y, BU, GU, GV, RV;
+  __m256i BlueBase, GreenBase, RedBase;
+  __m256i Doubt, FractionMask;
 };
 
 __attribute__((target("avx2"))) inline TLanes MakeLanes() {
-  const TWideConstants& k = Constants();
-  return {_mm256_set1_epi32(k.Y),  _mm256_set1_epi32(k.BU),   _mm256_set1_epi32(k.GU),
-          _mm256_set1_epi32(k.GV), _mm256_set1_epi32(k.RV),   _mm256_set1_epi32(k.Band),
-          _mm256_set1_epi32(2 * k.Band + 1)};
+  const TLaneValues& k = LaneValues();
+  return {_mm256_set1_epi32(k.Y),         _mm256_set1_epi32(k.BU),
+          _mm256_set1_epi32(k.GU),        _mm256_set1_epi32(k.GV),
+          _mm256_set1_epi32(k.RV),        _mm256_set1_epi32(k.BlueBase),
+          _mm256_set1_epi32(k.GreenBase), _mm256_set1_epi32(k.RedBase),
+          _mm256_set1_epi32(k.Doubt),     _mm256_set1_epi32((1 << kFraction) - 1)};
 }
 
-// Eight pixels from their Y, U and V bytes (one per 32-bit lane); Doubtful
-// gets a bit per lane that must be computed by the formula.
+// Eight pixels from their Y, U and V bytes, each lane holding (b, b * 128)
+// as 16-bit halves; Doubtful gets a bit per lane that must be computed by
+// the formula. Every lane near a whole number is doubtful, also outside
+// 1..255 where both truncations would clamp alike: the few extra lanes cost
+// less than telling them apart.
 __attribute__((target("avx2"))) inline __m256i Pixels(const TLanes& k, __m256i y, __m256i u,
                                                       __m256i v, int& Doubtful) {
-  const __m256i luma = _mm256_mullo_epi32(_mm256_sub_epi32(y, _mm256_set1_epi32(16)), k.Y);
-  const __m256i cu = _mm256_sub_epi32(u, _mm256_set1_epi32(128));
-  const __m256i cv = _mm256_sub_epi32(v, _mm256_set1_epi32(128));
-  const __m256i b = _mm256_add_epi32(luma, _mm256_mullo_epi32(cu, k.BU));
-  const __m256i g = _mm256_sub_epi32(_mm256_sub_epi32(luma, _mm256_mullo_epi32(cu, k.GU)),
-                                     _mm256_mullo_epi32(cv, k.GV));
-  const __m256i r = _mm256_add_epi32(luma, _mm256_mullo_epi32(cv, k.RV));
+  const __m256i luma = _mm256_madd_epi16(y, k.Y);
+  const __m256i bBanded =
+      _mm256_add_epi32(_mm256_add_epi32(luma, k.BlueBase), _mm256_madd_epi16(u, k.BU));
+  const __m256i gBanded =
+      _mm256_sub_epi32(_mm256_add_epi32(luma, k.GreenBase),
+                       _mm256_add_epi32(_mm256_madd_epi16(u, k.GU), _mm256_madd_epi16(v, k.GV)));
+  const __m256i rBanded =
+      _mm256_add_epi32(_mm256_add_epi32(luma, k.RedBase), _mm256_madd_epi16(v, k.RV));
+  // Shifted up by the band: the fraction is below 2 * band + 1 exactly when
+  // the true sum lies within the band of a whole number.
   const __m256i nearest = _mm256_min_epu32(
-      Fraction(b, k.Band), _mm256_min_epu32(Fraction(g, k.Band), Fraction(r, k.Band)));
+      _mm256_and_si256(bBanded, k.FractionMask),
+      _mm256_min_epu32(_mm256_and_si256(gBanded, k.FractionMask),
+                       _mm256_and_si256(rBanded, k.FractionMask)));
   Doubtful = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.Doubt, nearest)));
-  // Whole parts, clamped to 0..255 by the saturating packs, then each lane
-  // of four pixels from planes (b0 b1 b2 b3 g0 .. r3 0 ..) to blue, green,
-  // red, 0 per pixel.
-  const __m256i bg = _mm256_packs_epi32(_mm256_srai_epi32(b, kFraction),
-                                        _mm256_srai_epi32(g, kFraction));
-  const __m256i r0 = _mm256_packs_epi32(_mm256_srai_epi32(r, kFraction), _mm256_setzero_si256());
+  // Whole parts (the band shift never moves a lane that is not doubtful
+  // across a whole number), clamped to 0..255 by the saturating packs, then
+  // each lane of four pixels from planes (b0 b1 b2 b3 g0 .. r3 0 ..) to
+  // blue, green, red, 0 per pixel.
+  const __m256i bg = _mm256_packs_epi32(_mm256_srai_epi32(bBanded, kFraction),
+                                        _mm256_srai_epi32(gBanded, kFraction));
+  const __m256i r0 =
+      _mm256_packs_epi32(_mm256_srai_epi32(rBanded, kFraction), _mm256_setzero_si256());
   const __m256i planes = _mm256_packus_epi16(bg, r0);
   const __m256i order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
                                          0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
   return _mm256_shuffle_epi8(planes, order);
 }
 
+// (b, b * 128) halves from lanes that hold b in their low byte's place and
+// again in their third byte's.
+__attribute__((target("avx2"))) inline __m256i Halves(__m256i twice) {
+  return _mm256_mullo_epi16(twice, _mm256_set1_epi32(128 << 16 | 1));
+}
+
 __attribute__((target("avx2"))) inline __m256i Widen(__m128i bytes, __m128i order) {
-  return _mm256_cvtepu8_epi32(_mm_shuffle_epi8(bytes, order));
+  const __m256i lanes = _mm256_cvtepu8_epi32(_mm_shuffle_epi8(bytes, order));
+  return _mm256_or_si256(lanes, _mm256_slli_epi32(lanes, 23));
 }
 
 inline void Put(std::uint8_t* px, std::uint32_t bgr0) { std::memcpy(px, &bgr0, 4); }
 
-__attribute__((target("avx2"))) int PackedRow(const std::uint8_t* s, std::uint8_t* d, int pairs,
-                                              bool yuy2) {
-  const int y0 = yuy2 ? 0 : 1, u0 = yuy2 ? 1 : 0, v0 = yuy2 ? 3 : 2;
-  const __m128i yOrder = _mm_setr_epi8(char(y0), char(y0 + 2), char(y0 + 4), char(y0 + 6),
-                                       char(y0 + 8), char(y0 + 10), char(y0 + 12), char(y0 + 14),
-                                       -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i uOrder = _mm_setr_epi8(char(u0), char(u0), char(u0 + 4), char(u0 + 4),
-                                       char(u0 + 8), char(u0 + 8), char(u0 + 12), char(u0 + 12),
-                                       -1, -1, -1, -1, -1, -1, -1, -1);
-  const __m128i vOrder = _mm_setr_epi8(char(v0), char(v0), char(v0 + 4), char(v0 + 4),
-                                       char(v0 + 8), char(v0 + 8), char(v0 + 12), char(v0 + 12),
-                                       -1, -1, -1, -1, -1, -1, -1, -1);
+// The shuffle that puts a byte of four pairs into bytes 0 and 2 of each
+// pixel's lane, given the byte's offset in the pair for the first and the
+// second pixel. The pairs' bytes are in both 128-bit halves; pixels 0..3
+// take theirs from the low half, 4..7 from the high.
+__attribute__((target("avx2"))) inline __m256i Spread(char first, char second) {
+  const char a0 = first, a1 = second, b0 = char(first + 4), b1 = char(second + 4);
+  const char c0 = char(first + 8), c1 = char(second + 8), d0 = char(first + 12),
+             d1 = char(second + 12);
+  return _mm256_setr_epi8(a0, -1, a0, -1, a1, -1, a1, -1, b0, -1, b0, -1, b1, -1, b1, -1,  //
+                          c0, -1, c0, -1, c1, -1, c1, -1, d0, -1, d0, -1, d1, -1, d1, -1);
+}
+
+template <int Y0, int U0, int V0>
+__attribute__((target("avx2"))) int PackedRow(const std::uint8_t* s, std::uint8_t* d,
+                                              int pairs) {
+  const __m256i yOrder = Spread(Y0, Y0 + 2), uOrder = Spread(U0, U0), vOrder = Spread(V0, V0);
   const TLanes k = MakeLanes();
   int done = 0;
   for (; done + 4 <= pairs; done += 4, s += 16, d += 32) {
-    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m256i raw =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
     int doubtful = 0;
-    const __m256i out =
-        Pixels(k, Widen(raw, yOrder), Widen(raw, uOrder), Widen(raw, vOrder), doubtful);
+    const __m256i out = Pixels(k, Halves(_mm256_shuffle_epi8(raw, yOrder)),
+                               Halves(_mm256_shuffle_epi8(raw, uOrder)),
+                               Halves(_mm256_shuffle_epi8(raw, vOrder)), doubtful);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), out);
     for (int lane = 0; doubtful != 0; ++lane, doubtful >>= 1)
       if (doubtful & 1) {
         const std::uint8_t* pair = s + (lane / 2) * 4;
-        Put(d + lane * 4, YUVToRGB(pair[y0 + (lane & 1) * 2], pair[u0], pair[v0]));
+        Put(d + lane * 4, YUVToRGB(pair[Y0 + (lane & 1) * 2], pair[U0], pair[V0]));
       }
   }
   return done;
@@ -168,7 +221,8 @@ bool HasWideConverters() {
 }
 
 int ConvertPackedRowWide(const std::uint8_t* Source, std::uint8_t* Dest, int Pairs, bool Yuy2) {
-  return HasWideConverters() ? PackedRow(Source, Dest, Pairs, Yuy2) : 0;
+  if (!HasWideConverters()) return 0;
+  return Yuy2 ? PackedRow<0, 1, 3>(Source, Dest, Pairs) : PackedRow<1, 0, 2>(Source, Dest, Pairs);
 }
 
 int ConvertPlanarRowWide(const std::uint8_t* Luma, const std::uint8_t* U, const std::uint8_t* V,

@@ -353,6 +353,10 @@ class TWinControl : public TControl {
   // Places aligned children; the default implements Align.
   virtual void AlignControls(TControl* AControl, TRect& Rect);
 
+  // The canvas of the control's own double buffer (client size, 32 bits),
+  // made on first use; the windowed controls that paint themselves draw on it.
+  TCanvas* BufferCanvas() const;
+
   // Keys sent to the focused control. KeyDown runs for every key press,
   // auto-repeats included (KeyIsRepeat tells); the defaults fire the events.
   virtual void KeyDown(Word& Key, TShiftState Shift);

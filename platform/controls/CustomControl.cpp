@@ -11,16 +11,7 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 TCustomControl::~TCustomControl() = default;
 
-TCanvas* TCustomControl::Canvas() const {
-  TWinControlImpl& impl = *Impl();
-  if (!impl.Buffer) {
-    impl.Buffer = std::make_unique<TBitmap>();
-    impl.Buffer->SetPixelFormat(pf32bit);
-    impl.Buffer->SetSize(ClientWidth(), ClientHeight());
-  }
-  if (!impl.Canvas) impl.Canvas = std::make_unique<TCanvas>(impl.Buffer.get());
-  return impl.Canvas.get();
-}
+TCanvas* TCustomControl::Canvas() const { return BufferCanvas(); }
 
 void TCustomControl::Paint() {}
 

@@ -452,16 +452,7 @@ bool TCustomForm::DialogKey(Word Key, TShiftState Shift) {
   return TWinControl::DialogKey(Key, Shift);
 }
 
-TCanvas* TCustomForm::Canvas() const {
-  TWinControlImpl& impl = *Impl();
-  if (!impl.Buffer) {
-    impl.Buffer = std::make_unique<TBitmap>();
-    impl.Buffer->SetPixelFormat(pf32bit);
-    impl.Buffer->SetSize(ClientWidth(), ClientHeight());
-  }
-  if (!impl.Canvas) impl.Canvas = std::make_unique<TCanvas>(impl.Buffer.get());
-  return impl.Canvas.get();
-}
+TCanvas* TCustomForm::Canvas() const { return BufferCanvas(); }
 
 void TCustomForm::PaintWindow(TCanvas* Canvas) {
   TWinControl::PaintWindow(Canvas);

@@ -409,3 +409,14 @@ void TWinControl::CMFontChanged() {
 
 void TWinControl::CMEnabledChanged() { TControl::CMEnabledChanged(); }
 void TWinControl::CMVisibleChanged() { TControl::CMVisibleChanged(); }
+
+TCanvas* TWinControl::BufferCanvas() const {
+  TWinControlImpl& impl = *Impl();
+  if (!impl.Buffer) {
+    impl.Buffer = std::make_unique<TBitmap>();
+    impl.Buffer->SetPixelFormat(pf32bit);
+    impl.Buffer->SetSize(ClientWidth(), ClientHeight());
+  }
+  if (!impl.Canvas) impl.Canvas = std::make_unique<TCanvas>(impl.Buffer.get());
+  return impl.Canvas.get();
+}
