@@ -20,13 +20,14 @@ namespace {
 // constant's own rounding error; the largest such sum over a channel's terms
 // (plus a margin for the formula's own roundings) is the band: a channel's
 // integer part is the formula's unless it lies within the band of a whole
-// number, and those lanes are computed by the formula.
+// number from 1 to 255, and those lanes are computed by the formula.
 //
 // The products are taken by the 16-bit multiply-add: a 32-bit lane holds a
-// byte b and b * 128 in its halves, a constant lane holds K - 128 * High and
-// High, so one multiply-add gives the exact 32-bit b * K. The distances from
-// the centres are folded into one constant per channel.
-constexpr int kFraction = 20;
+// luma byte b and b * 128 in its halves (a chroma byte's distance c from
+// 128 and c * 256), a constant lane holds K - 128 * High and High (K - 256 *
+// High and High), so one multiply-add gives the exact 32-bit product. Luma's
+// distance from 16 is folded into one constant per channel.
+constexpr int kFraction = 21;
 
 struct TWideConstants {
   std::int32_t Y, BU, GU, GV, RV;
@@ -55,11 +56,11 @@ const TWideConstants& Constants() {
   return c;
 }
 
-// A constant as the multiply-add's pair (K - 128 * High, High); both halves
-// fit 16 bits while K is below 2^22.
-std::int32_t Split(std::int32_t k) {
-  const std::int32_t high = (k + 64) >> 7;
-  const std::int32_t low = k - high * 128;
+// A constant as the multiply-add's pair (K - Step * High, High); both halves
+// fit 16 bits while K is below Step * 2^15.
+std::int32_t Split(std::int32_t k, std::int32_t step) {
+  const std::int32_t high = (k + step / 2) / step;
+  const std::int32_t low = k - high * step;
   return std::int32_t(std::uint32_t(std::uint16_t(std::int16_t(low))) |
                       std::uint32_t(std::uint16_t(std::int16_t(high))) << 16);
 }
@@ -75,14 +76,14 @@ const TLaneValues& LaneValues() {
   static const TLaneValues values = [] {
     const TWideConstants& k = Constants();
     const std::int32_t luma = -16 * k.Y + k.Band;
-    return TLaneValues{Split(k.Y),
-                       Split(k.BU),
-                       Split(k.GU),
-                       Split(k.GV),
-                       Split(k.RV),
-                       luma - 128 * k.BU,
-                       luma + 128 * k.GU + 128 * k.GV,
-                       luma - 128 * k.RV,
+    return TLaneValues{Split(k.Y, 128),
+                       Split(k.BU, 256),
+                       Split(k.GU, 256),
+                       Split(k.GV, 256),
+                       Split(k.RV, 256),
+                       luma,
+                       luma,
+                       luma,
                        2 * k.Band + 1};
   }();
   return values;
@@ -92,7 +93,7 @@ const TLaneValues& LaneValues() {
 struct TLanes {
   __m256i Y, BU, GU, GV, RV;
   __m256i BlueBase, GreenBase, RedBase;
-  __m256i Doubt, FractionMask;
+  __m256i Doubt, FractionMask, Low, High;
 };
 
 __attribute__((target("avx2"))) inline TLanes MakeLanes() {
@@ -101,14 +102,23 @@ __attribute__((target("avx2"))) inline TLanes MakeLanes() {
           _mm256_set1_epi32(k.GU),        _mm256_set1_epi32(k.GV),
           _mm256_set1_epi32(k.RV),        _mm256_set1_epi32(k.BlueBase),
           _mm256_set1_epi32(k.GreenBase), _mm256_set1_epi32(k.RedBase),
-          _mm256_set1_epi32(k.Doubt),     _mm256_set1_epi32((1 << kFraction) - 1)};
+          _mm256_set1_epi32(k.Doubt),     _mm256_set1_epi32((1 << kFraction) - 1),
+          _mm256_set1_epi32(1 << (kFraction - 1)),
+          _mm256_set1_epi32((255 << kFraction) + (1 << (kFraction - 1)))};
 }
 
-// Eight pixels from their Y, U and V bytes, each lane holding (b, b * 128)
-// as 16-bit halves; Doubtful gets a bit per lane that must be computed by
-// the formula. Every lane near a whole number is doubtful, also outside
-// 1..255 where both truncations would clamp alike: the few extra lanes cost
-// less than telling them apart.
+// The fraction of a channel shifted up by the band: below 2 * band + 1
+// exactly when the true sum lies within the band of a whole number.
+// Channels below 1 or above 255 are first moved to a half, which is never
+// doubtful: both truncations clamp alike there (and black, exactly 0, is
+// common).
+__attribute__((target("avx2"))) inline __m256i Fraction(__m256i banded, const TLanes& k) {
+  const __m256i inRange = _mm256_min_epi32(_mm256_max_epi32(banded, k.Low), k.High);
+  return _mm256_and_si256(inRange, k.FractionMask);
+}
+
+// Eight pixels from their Y, U and V lanes of multiply-add halves; Doubtful
+// gets a bit per lane that must be computed by the formula.
 __attribute__((target("avx2"))) inline __m256i Pixels(const TLanes& k, __m256i y, __m256i u,
                                                       __m256i v, int& Doubtful) {
   const __m256i luma = _mm256_madd_epi16(y, k.Y);
@@ -119,12 +129,8 @@ __attribute__((target("avx2"))) inline __m256i Pixels(const TLanes& k, __m256i y
                        _mm256_add_epi32(_mm256_madd_epi16(u, k.GU), _mm256_madd_epi16(v, k.GV)));
   const __m256i rBanded =
       _mm256_add_epi32(_mm256_add_epi32(luma, k.RedBase), _mm256_madd_epi16(v, k.RV));
-  // Shifted up by the band: the fraction is below 2 * band + 1 exactly when
-  // the true sum lies within the band of a whole number.
   const __m256i nearest = _mm256_min_epu32(
-      _mm256_and_si256(bBanded, k.FractionMask),
-      _mm256_min_epu32(_mm256_and_si256(gBanded, k.FractionMask),
-                       _mm256_and_si256(rBanded, k.FractionMask)));
+      Fraction(bBanded, k), _mm256_min_epu32(Fraction(gBanded, k), Fraction(rBanded, k)));
   Doubtful = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(k.Doubt, nearest)));
   // Whole parts (the band shift never moves a lane that is not doubtful
   // across a whole number), clamped to 0..255 by the saturating packs, then
@@ -140,15 +146,21 @@ __attribute__((target("avx2"))) inline __m256i Pixels(const TLanes& k, __m256i y
   return _mm256_shuffle_epi8(planes, order);
 }
 
-// (b, b * 128) halves from lanes that hold b in their low byte's place and
-// again in their third byte's.
-__attribute__((target("avx2"))) inline __m256i Halves(__m256i twice) {
+// (b, b * 128) halves from lanes that hold b in both 16-bit halves.
+__attribute__((target("avx2"))) inline __m256i LumaHalves(__m256i twice) {
   return _mm256_mullo_epi16(twice, _mm256_set1_epi32(128 << 16 | 1));
 }
 
+// (c, c * 256) halves, c = b - 128, from lanes that hold b in both halves.
+__attribute__((target("avx2"))) inline __m256i ChromaHalves(__m256i twice) {
+  return _mm256_mullo_epi16(_mm256_sub_epi16(twice, _mm256_set1_epi16(128)),
+                            _mm256_set1_epi32(256 << 16 | 1));
+}
+
+// Lanes holding a byte in both halves.
 __attribute__((target("avx2"))) inline __m256i Widen(__m128i bytes, __m128i order) {
   const __m256i lanes = _mm256_cvtepu8_epi32(_mm_shuffle_epi8(bytes, order));
-  return _mm256_or_si256(lanes, _mm256_slli_epi32(lanes, 23));
+  return _mm256_or_si256(lanes, _mm256_slli_epi32(lanes, 16));
 }
 
 inline void Put(std::uint8_t* px, std::uint32_t bgr0) { std::memcpy(px, &bgr0, 4); }
@@ -170,22 +182,36 @@ __attribute__((target("avx2"))) int PackedRow(const std::uint8_t* s, std::uint8_
                                               int pairs) {
   const __m256i yOrder = Spread(Y0, Y0 + 2), uOrder = Spread(U0, U0), vOrder = Spread(V0, V0);
   const TLanes k = MakeLanes();
-  int done = 0;
-  for (; done + 4 <= pairs; done += 4, s += 16, d += 32) {
-    const __m256i raw =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)));
-    int doubtful = 0;
-    const __m256i out = Pixels(k, Halves(_mm256_shuffle_epi8(raw, yOrder)),
-                               Halves(_mm256_shuffle_epi8(raw, uOrder)),
-                               Halves(_mm256_shuffle_epi8(raw, vOrder)), doubtful);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), out);
-    for (int lane = 0; doubtful != 0; ++lane, doubtful >>= 1)
-      if (doubtful & 1) {
-        const std::uint8_t* pair = s + (lane / 2) * 4;
-        Put(d + lane * 4, YUVToRGB(pair[Y0 + (lane & 1) * 2], pair[U0], pair[V0]));
-      }
+  // The doubtful lanes of a run of groups are noted and computed after the
+  // run, so that the loop neither branches on them nor calls out.
+  constexpr int kRun = 64;
+  std::uint8_t doubts[kRun];
+  const int groups = pairs / 4;
+  for (int first = 0; first < groups; first += kRun) {
+    const int count = groups - first < kRun ? groups - first : kRun;
+    const std::uint8_t* from = s + std::size_t(first) * 16;
+    std::uint8_t* to = d + std::size_t(first) * 32;
+    int any = 0;
+    for (int g = 0; g < count; ++g) {
+      const __m256i raw = _mm256_broadcastsi128_si256(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + g * 16)));
+      int doubtful = 0;
+      const __m256i out = Pixels(k, LumaHalves(_mm256_shuffle_epi8(raw, yOrder)),
+                                 ChromaHalves(_mm256_shuffle_epi8(raw, uOrder)),
+                                 ChromaHalves(_mm256_shuffle_epi8(raw, vOrder)), doubtful);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + g * 32), out);
+      doubts[g] = std::uint8_t(doubtful);
+      any |= doubtful;
+    }
+    if (any == 0) continue;
+    for (int g = 0; g < count; ++g)
+      for (int lane = 0, doubtful = doubts[g]; doubtful != 0; ++lane, doubtful >>= 1)
+        if (doubtful & 1) {
+          const std::uint8_t* pair = from + g * 16 + (lane / 2) * 4;
+          Put(to + g * 32 + lane * 4, YUVToRGB(pair[Y0 + (lane & 1) * 2], pair[U0], pair[V0]));
+        }
   }
-  return done;
+  return groups * 4;
 }
 
 __attribute__((target("avx2"))) int PlanarRow(const std::uint8_t* luma, const std::uint8_t* u,
@@ -200,8 +226,11 @@ __attribute__((target("avx2"))) int PlanarRow(const std::uint8_t* luma, const st
     std::memcpy(&vBytes, v + done / 2, 4);
     int doubtful = 0;
     const __m256i out =
-        Pixels(k, Widen(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma + done)), identity),
-               Widen(_mm_cvtsi32_si128(uBytes), twice), Widen(_mm_cvtsi32_si128(vBytes), twice),
+        Pixels(k,
+               LumaHalves(
+                   Widen(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma + done)), identity)),
+               ChromaHalves(Widen(_mm_cvtsi32_si128(uBytes), twice)),
+               ChromaHalves(Widen(_mm_cvtsi32_si128(vBytes), twice)),
                doubtful);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), out);
     for (int lane = 0; doubtful != 0; ++lane, doubtful >>= 1)
