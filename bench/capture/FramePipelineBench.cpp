@@ -25,6 +25,8 @@
 
 extern "C" {
 #include <jpeglib.h>
+
+#include "tests/support/PlainJpeg.h"
 }
 
 #include "app/Main.h"
@@ -95,29 +97,7 @@ std::vector<Byte> RgbRows(const TBitmap& picture) {
 
 // Plain libjpeg: the encoder settings of the program, into memory.
 std::size_t PlainEncode(const std::vector<Byte>& rgb, int width, int height, int quality) {
-  jpeg_compress_struct codec;
-  jpeg_error_mgr errors;
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &out, &size);
-  codec.image_width = JDIMENSION(width);
-  codec.image_height = JDIMENSION(height);
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  codec.dct_method = JDCT_FLOAT;
-  jpeg_set_quality(&codec, quality, TRUE);
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW row = const_cast<Byte*>(rgb.data() + std::size_t(codec.next_scanline) * width * 3);
-    jpeg_write_scanlines(&codec, &row, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::free(out);
-  return size;
+  return PlainJpegEncode(rgb.data(), width, height, quality).size();
 }
 
 void PlainDecode(const std::string& jpeg, std::vector<Byte>& rgb) {

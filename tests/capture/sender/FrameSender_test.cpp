@@ -18,6 +18,8 @@
 
 extern "C" {
 #include <jpeglib.h>
+
+#include "tests/support/PlainJpeg.h"
 }
 
 #include "CaptureTestSupport.h"
@@ -402,30 +404,7 @@ std::string PlainJpeg(const std::vector<Byte>& BottomUp, int Width, int Height, 
       to[1] = from[1];
       to[2] = from[0];
     }
-  jpeg_compress_struct codec;
-  jpeg_error_mgr errors;
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &out, &size);
-  codec.image_width = JDIMENSION(Width);
-  codec.image_height = JDIMENSION(Height);
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  codec.dct_method = JDCT_FLOAT;
-  jpeg_set_quality(&codec, Quality, TRUE);
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW row = rgb.data() + std::size_t(codec.next_scanline) * Width * 3;
-    jpeg_write_scanlines(&codec, &row, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::string jpeg(reinterpret_cast<const char*>(out), size);
-  std::free(out);
-  return jpeg;
+  return PlainJpegEncode(rgb.data(), Width, Height, Quality);
 }
 
 }  // namespace
