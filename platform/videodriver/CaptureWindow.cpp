@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kPreviewTimer = 1;
 constexpr int kDefaultRateMs = 66;
+// A stream that would not start is tried again this often while previewing.
+constexpr auto kStreamRetry = std::chrono::seconds(1);
 
 class TCaptureWindow;
 
@@ -155,6 +157,11 @@ class TCaptureWindow : public TCustomControl {
 
   void WMTimer(int Id) override {
     if (Id != kPreviewTimer || !FPreview || !FDriver || FDestroyPending) return;
+    if (FStreamFailed) {
+      if (std::chrono::steady_clock::now() - FStreamTried < kStreamRetry) return;
+      StartStreaming();
+      if (FStreamFailed || !FDriver || FDestroyPending) return;
+    }
     TCapturedFrame frame;
     if (!FDriver->GrabFrame(frame)) {
       ReportDriverError();
@@ -184,6 +191,7 @@ class TCaptureWindow : public TCustomControl {
       throw;
     }
     release();
+    if (!FReportedError.empty() && !FDestroyPending) ClearStatus();  // frames flow again
   }
 
  private:
@@ -200,15 +208,19 @@ class TCaptureWindow : public TCustomControl {
     TCaptureWindow* Window;
   };
 
-  // A driver that does not connect leaves the connected one in place.
+  // A driver that does not connect leaves the connected one in place; why a
+  // camera that is there cannot be used goes to the status.
   LRESULT ConnectDriver(int index) {
     std::unique_ptr<TCaptureDriver> driver = CreateCaptureDriver(index);
-    if (!driver || !driver->Connect()) return 0;
+    if (!driver) return 0;
+    if (!driver->Connect()) {
+      if (!driver->NotFound()) ReportError(driver->LastError());
+      return 0;
+    }
     DisconnectDriver();
     FDriver = std::move(driver);
     FDriverIndex = index;
     ++FDriverSerial;
-    FReportedError.clear();
     UpdatePreview();
     return 1;
   }
@@ -224,17 +236,24 @@ class TCaptureWindow : public TCustomControl {
 
   void UpdatePreview() {
     if (FPreview && FDriver && !FDestroyPending) {
-      if (FDriver->StartStreaming()) {
-        FPreviewStart = std::chrono::steady_clock::now();
-        Status(IDS_CAP_BEGIN, "");
-      } else {
-        ReportDriverError();
-      }
+      StartStreaming();
       SetTimer(kPreviewTimer, unsigned(FRateMs));
     } else {
       KillTimer(kPreviewTimer);
+      FStreamFailed = false;
       if (FDriver) FDriver->StopStreaming();
     }
+  }
+
+  void StartStreaming() {
+    FStreamTried = std::chrono::steady_clock::now();
+    FStreamFailed = !FDriver->StartStreaming();
+    if (FStreamFailed) {
+      ReportDriverError();
+      return;
+    }
+    FPreviewStart = std::chrono::steady_clock::now();
+    ClearStatus();
   }
 
   LRESULT FormatDialog() {
@@ -266,12 +285,21 @@ class TCaptureWindow : public TCustomControl {
   }
 
   void ReportDriverError() {
-    if (!FDriver) return;
-    const std::string error = FDriver->LastError();
+    if (FDriver) ReportError(FDriver->LastError());
+  }
+
+  // Each error once, until the status is cleared.
+  void ReportError(const std::string& error) {
     if (error.empty() || error == FReportedError) return;
     FReportedError = error;
     TBusy busy(this);
     Status(IDS_CAP_ERROR, error);
+  }
+
+  void ClearStatus() {
+    FReportedError.clear();
+    TBusy busy(this);
+    Status(IDS_CAP_BEGIN, "");
   }
 
   // The preview: the frame sampled onto the window, stretched when scaling
@@ -315,7 +343,9 @@ class TCaptureWindow : public TCustomControl {
   int FRateMs = kDefaultRateMs;
   TBitmap FPreviewImage;
   std::chrono::steady_clock::time_point FPreviewStart = std::chrono::steady_clock::now();
-  std::string FReportedError;
+  std::string FReportedError;  // the error the status shows ("" when none)
+  bool FStreamFailed = false;  // previewing, but the stream would not start
+  std::chrono::steady_clock::time_point FStreamTried;
   int FBusyDepth = 0;
   bool FDestroyPending = false;
 };
