@@ -34,8 +34,11 @@ std::size_t TightRow(TFramePixelFormat format, int width) {
 
 std::string ErrorText(int error) { return std::strerror(error); }
 
-// Open failures that mean there is no capture device at that path at all.
-bool IsAbsence(int error) { return error == ENOENT || error == ENODEV || error == ENXIO; }
+// Open failures that mean there is no capture device at that path at all
+// (libv4l2 refuses to open what is no V4L2 device with ENOTTY).
+bool IsAbsence(int error) {
+  return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTTY;
+}
 
 class TV4L2Driver : public TCaptureDriver {
  public:
