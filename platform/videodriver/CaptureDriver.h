@@ -77,7 +77,8 @@ class TCaptureDriver {
   virtual bool HasFormatDialog() { return !FormatChoices().empty(); }
   virtual bool HasSourceDialog() { return !SourceControls().empty(); }
 
-  // Frames. GrabFrame never blocks: false when no new frame is ready.
+  // Frames. GrabFrame never blocks: false when no new frame is ready. A
+  // driver may start a stream that would not start later by itself.
   virtual bool StartStreaming() = 0;
   virtual void StopStreaming() = 0;
   virtual bool GrabFrame(TCapturedFrame& Frame) = 0;

@@ -24,8 +24,6 @@ namespace {
 
 constexpr int kPreviewTimer = 1;
 constexpr int kDefaultRateMs = 66;
-// A stream that would not start is tried again this often while previewing.
-constexpr auto kStreamRetry = std::chrono::seconds(1);
 
 class TCaptureWindow;
 
@@ -157,11 +155,6 @@ class TCaptureWindow : public TCustomControl {
 
   void WMTimer(int Id) override {
     if (Id != kPreviewTimer || !FPreview || !FDriver || FDestroyPending) return;
-    if (FStreamFailed) {
-      if (std::chrono::steady_clock::now() - FStreamTried < kStreamRetry) return;
-      StartStreaming();
-      if (FStreamFailed || !FDriver || FDestroyPending) return;
-    }
     TCapturedFrame frame;
     if (!FDriver->GrabFrame(frame)) {
       ReportDriverError();
@@ -236,24 +229,18 @@ class TCaptureWindow : public TCustomControl {
 
   void UpdatePreview() {
     if (FPreview && FDriver && !FDestroyPending) {
-      StartStreaming();
+      // A stream that does not start now is the driver's to start later.
+      if (FDriver->StartStreaming()) {
+        FPreviewStart = std::chrono::steady_clock::now();
+        ClearStatus();
+      } else {
+        ReportDriverError();
+      }
       SetTimer(kPreviewTimer, unsigned(FRateMs));
     } else {
       KillTimer(kPreviewTimer);
-      FStreamFailed = false;
       if (FDriver) FDriver->StopStreaming();
     }
-  }
-
-  void StartStreaming() {
-    FStreamTried = std::chrono::steady_clock::now();
-    FStreamFailed = !FDriver->StartStreaming();
-    if (FStreamFailed) {
-      ReportDriverError();
-      return;
-    }
-    FPreviewStart = std::chrono::steady_clock::now();
-    ClearStatus();
   }
 
   LRESULT FormatDialog() {
@@ -344,8 +331,6 @@ class TCaptureWindow : public TCustomControl {
   TBitmap FPreviewImage;
   std::chrono::steady_clock::time_point FPreviewStart = std::chrono::steady_clock::now();
   std::string FReportedError;  // the error the status shows ("" when none)
-  bool FStreamFailed = false;  // previewing, but the stream would not start
-  std::chrono::steady_clock::time_point FStreamTried;
   int FBusyDepth = 0;
   bool FDestroyPending = false;
 };

@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr unsigned kBufferCount = 4;
 constexpr unsigned kMaxBuffers = 32;
+// How long a stream that would not start waits before it is tried again.
+constexpr auto kRestartAfter = std::chrono::seconds(1);
 
 // Bytes of one tightly packed row of a packed layout (0 for planar ones).
 std::size_t TightRow(TFramePixelFormat format, int width) {
@@ -87,14 +90,15 @@ class TV4L2Driver : public TCaptureDriver {
       if (!ApplyFormat(first, w, h)) return FailAndClose(FErrorReason);
     }
     ApplyFrameInterval();
-    if (!StartStreaming()) return FailAndClose(FErrorReason);
-    StopStreaming();
+    if (!Start()) return FailAndClose(FErrorReason);
+    Stop();
     return true;
   }
 
   void Disconnect() override {
+    FWanted = false;
     if (FFd < 0) return;
-    StopStreaming();
+    Stop();
     Close();
   }
 
@@ -125,10 +129,9 @@ class TV4L2Driver : public TCaptureDriver {
   bool SetCaptureParms(const CAPTUREPARMS& Parms) override {
     FParms = Parms;
     if (FFd < 0) return true;
-    const bool streaming = FStreaming;
-    if (streaming) StopStreaming();
+    Stop();
     ApplyFrameInterval();
-    if (streaming) StartStreaming();
+    if (FWanted) Start();
     return true;
   }
 
@@ -161,46 +164,20 @@ class TV4L2Driver : public TCaptureDriver {
   std::vector<TVideoSourceControl> SourceControls() override { return ReadV4L2Controls(FFd); }
   void SetSourceControl(std::uint32_t Id, int Value) override { SetV4L2Control(FFd, Id, Value); }
 
-  // Every error path gives back whatever the device has allocated.
   bool StartStreaming() override {
-    if (FFd < 0) return false;
-    if (FStreaming) return true;
-    v4l2_requestbuffers request{};
-    request.count = kBufferCount;
-    request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    request.memory = V4L2_MEMORY_MMAP;
-    if (Io(VIDIOC_REQBUFS, &request) < 0) return FailStreaming(ErrorText(errno));
-    FRequested = true;
-    if (request.count < 2 || request.count > kMaxBuffers)
-      return FailStreaming("too few streaming buffers");
-    for (unsigned i = 0; i < request.count; ++i) {
-      v4l2_buffer buf = MakeBuffer(i);
-      if (Io(VIDIOC_QUERYBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
-      void* start = V4L2Io().Map(buf.length, FFd, off_t(buf.m.offset));
-      if (start == MAP_FAILED) return FailStreaming(ErrorText(errno));
-      FBuffers.push_back({static_cast<Byte*>(start), buf.length});
-    }
-    for (unsigned i = 0; i < FBuffers.size(); ++i) {
-      v4l2_buffer buf = MakeBuffer(i);
-      if (Io(VIDIOC_QBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
-    }
-    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (Io(VIDIOC_STREAMON, &type) < 0) return FailStreaming(ErrorText(errno));
-    FStreaming = true;
-    ++FGeneration;
-    return true;
+    FWanted = true;
+    return Start();
   }
 
   void StopStreaming() override {
-    if (FStreaming) {
-      int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-      Io(VIDIOC_STREAMOFF, &type);
-      FStreaming = false;
-    }
-    ReleaseBuffers();
+    FWanted = false;
+    Stop();
   }
 
   bool GrabFrame(TCapturedFrame& Frame) override {
+    // A stream that would not start (re)starts later by itself.
+    if (!FStreaming && FWanted && std::chrono::steady_clock::now() - FStartTried >= kRestartAfter)
+      Start();
     if (!FStreaming) return false;
     pollfd fds{FFd, POLLIN, 0};
     if (V4L2Io().Poll(&fds, 1, 0) <= 0 || !(fds.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)))
@@ -274,6 +251,46 @@ class TV4L2Driver : public TCaptureDriver {
 
   int Io(unsigned long request, void* arg) const { return V4L2Io().Ioctl(FFd, request, arg); }
 
+  // Every error path gives back whatever the device has allocated.
+  bool Start() {
+    if (FFd < 0) return false;
+    if (FStreaming) return true;
+    FStartTried = std::chrono::steady_clock::now();
+    v4l2_requestbuffers request{};
+    request.count = kBufferCount;
+    request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    request.memory = V4L2_MEMORY_MMAP;
+    if (Io(VIDIOC_REQBUFS, &request) < 0) return FailStreaming(ErrorText(errno));
+    FRequested = true;
+    if (request.count < 2 || request.count > kMaxBuffers)
+      return FailStreaming("too few streaming buffers");
+    for (unsigned i = 0; i < request.count; ++i) {
+      v4l2_buffer buf = MakeBuffer(i);
+      if (Io(VIDIOC_QUERYBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
+      void* start = V4L2Io().Map(buf.length, FFd, off_t(buf.m.offset));
+      if (start == MAP_FAILED) return FailStreaming(ErrorText(errno));
+      FBuffers.push_back({static_cast<Byte*>(start), buf.length});
+    }
+    for (unsigned i = 0; i < FBuffers.size(); ++i) {
+      v4l2_buffer buf = MakeBuffer(i);
+      if (Io(VIDIOC_QBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
+    }
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if (Io(VIDIOC_STREAMON, &type) < 0) return FailStreaming(ErrorText(errno));
+    FStreaming = true;
+    ++FGeneration;
+    return true;
+  }
+
+  void Stop() {
+    if (FStreaming) {
+      int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+      Io(VIDIOC_STREAMOFF, &type);
+      FStreaming = false;
+    }
+    ReleaseBuffers();
+  }
+
   bool Fail(const std::string& reason) {
     FErrorReason = reason;
     FError = FPath + ": " + reason;
@@ -304,6 +321,7 @@ class TV4L2Driver : public TCaptureDriver {
   bool LoseDevice() {
     Fail(ErrorText(ENODEV));
     FStreaming = false;
+    FWanted = false;
     ReleaseBuffers();
     Close();
     return false;
@@ -352,10 +370,9 @@ class TV4L2Driver : public TCaptureDriver {
     return nullptr;
   }
 
-  // Sets a format, restarting the stream around it when one runs.
+  // Sets a format, restarting the stream around it when one is wanted.
   bool ApplyFormat(const TV4L2Offer& offer, int width, int height) {
-    const bool streaming = FStreaming;
-    if (streaming) StopStreaming();
+    Stop();
     v4l2_format fmt{};
     fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     fmt.fmt.pix.pixelformat = offer.PixelFormat;
@@ -378,7 +395,7 @@ class TV4L2Driver : public TCaptureDriver {
       if (Io(VIDIOC_G_FMT, &current) == 0 && FrameLayoutOf(current.fmt.pix.pixelformat))
         Adopt(current);
     }
-    if (streaming) StartStreaming();
+    if (FWanted) Start();
     return ok;
   }
 
@@ -484,6 +501,8 @@ class TV4L2Driver : public TCaptureDriver {
   std::vector<Mapped> FBuffers;
   bool FRequested = false;  // the device holds buffers for us
   bool FStreaming = false;
+  bool FWanted = false;  // between StartStreaming and StopStreaming
+  std::chrono::steady_clock::time_point FStartTried;
   unsigned FGeneration = 0;
   unsigned FHandedOut = 0;
   std::vector<std::vector<Byte>> FInUse;

@@ -177,8 +177,9 @@ v4l2_fract NearestFrameInterval(const TV4L2Intervals& Offered, std::uint32_t Mic
     const std::uint32_t hi = std::max(lo, IntervalMicroseconds(Offered.Range.max));
     const std::uint32_t step = IntervalMicroseconds(Offered.Range.step);
     us = std::clamp(us, lo, hi);
-    if (step > 0) us = lo + (us - lo + step / 2) / step * step;
-    us = std::min(us, hi);
+    if (step > 0)
+      us = std::uint32_t(std::min<std::uint64_t>(
+          lo + (std::uint64_t(us) - lo + step / 2) / step * step, hi));
   }
   const std::uint32_t divisor = std::gcd(us, 1000000u);
   return v4l2_fract{us / (divisor ? divisor : 1), 1000000 / (divisor ? divisor : 1)};

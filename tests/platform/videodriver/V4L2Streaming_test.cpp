@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "FakeV4L2Device.h"
 #include "platform/videodriver/V4L2Driver.h"
@@ -77,4 +79,22 @@ TEST(V4L2Streaming, ADamagedFrameAfterAGoodOneKeepsTheGoodOne) {
   ASSERT_TRUE(device.Produce(std::vector<Byte>(16, 9), V4L2_BUF_FLAG_ERROR));
   EXPECT_FALSE(driver->GrabFrame(frame));  // only damage: nothing
   EXPECT_EQ(device.QueuedBuffers(), 4);
+}
+
+TEST(V4L2Streaming, AStreamThatWouldNotStartIsTriedAgainAfterASecond) {
+  TFakeV4L2Device device;
+  auto driver = CreateV4L2Driver("/dev/video0");
+  ASSERT_TRUE(driver->Connect());
+  device.FailRequest[VIDIOC_REQBUFS] = EBUSY;
+  EXPECT_FALSE(driver->StartStreaming());
+  device.FailRequest.clear();
+  TCapturedFrame frame;
+  EXPECT_FALSE(driver->GrabFrame(frame));
+  EXPECT_FALSE(device.Streaming);  // not at every frame
+  std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+  EXPECT_FALSE(driver->GrabFrame(frame));
+  EXPECT_TRUE(device.Streaming);
+  ASSERT_TRUE(device.Produce(std::vector<Byte>(16, 5)));
+  ASSERT_TRUE(driver->GrabFrame(frame));
+  driver->ReleaseFrame(frame);
 }
