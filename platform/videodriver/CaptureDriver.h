@@ -18,6 +18,7 @@ struct TVideoFormatChoice {
   std::string PixelFormat;  // "YUY2", "RGB 24", ...
   int Width = 0;
   int Height = 0;
+  bool Emulated = false;  // converted from a format of the camera's own
 };
 
 // One picture control of a source dialog (brightness, contrast, ...).
@@ -49,6 +50,7 @@ class TCaptureDriver {
   virtual std::string Version() const = 0;
 
   // Opens the device; false when it is not there or cannot capture.
+  // Streaming already works once it has connected.
   virtual bool Connect() = 0;
   virtual void Disconnect() = 0;
 
@@ -75,7 +77,8 @@ class TCaptureDriver {
   virtual bool HasFormatDialog() { return !FormatChoices().empty(); }
   virtual bool HasSourceDialog() { return !SourceControls().empty(); }
 
-  // Frames. GrabFrame never blocks: false when no new frame is ready.
+  // Frames. GrabFrame never blocks: false when no new frame is ready. A
+  // driver may start a stream that would not start later by itself.
   virtual bool StartStreaming() = 0;
   virtual void StopStreaming() = 0;
   virtual bool GrabFrame(TCapturedFrame& Frame) = 0;
@@ -83,6 +86,9 @@ class TCaptureDriver {
 
   // Why the last operation failed ("" when it did not).
   virtual std::string LastError() const { return {}; }
+  // The last Connect found no capture device at all (nothing to tell the
+  // user about, unlike a camera that is there but cannot be used).
+  virtual bool NotFound() const { return false; }
 
  protected:
   CAPTUREPARMS FParms{66667, 1, 0, 27, 0, 0, 0, 0};

@@ -184,6 +184,7 @@ class TCaptureWindow : public TCustomControl {
       throw;
     }
     release();
+    if (!FReportedError.empty() && !FDestroyPending) ClearStatus();  // frames flow again
   }
 
  private:
@@ -200,15 +201,19 @@ class TCaptureWindow : public TCustomControl {
     TCaptureWindow* Window;
   };
 
-  // A driver that does not connect leaves the connected one in place.
+  // A driver that does not connect leaves the connected one in place; why a
+  // camera that is there cannot be used goes to the status.
   LRESULT ConnectDriver(int index) {
     std::unique_ptr<TCaptureDriver> driver = CreateCaptureDriver(index);
-    if (!driver || !driver->Connect()) return 0;
+    if (!driver) return 0;
+    if (!driver->Connect()) {
+      if (!driver->NotFound()) ReportError(driver->LastError());
+      return 0;
+    }
     DisconnectDriver();
     FDriver = std::move(driver);
     FDriverIndex = index;
     ++FDriverSerial;
-    FReportedError.clear();
     UpdatePreview();
     return 1;
   }
@@ -224,9 +229,10 @@ class TCaptureWindow : public TCustomControl {
 
   void UpdatePreview() {
     if (FPreview && FDriver && !FDestroyPending) {
+      // A stream that does not start now is the driver's to start later.
       if (FDriver->StartStreaming()) {
         FPreviewStart = std::chrono::steady_clock::now();
-        Status(IDS_CAP_BEGIN, "");
+        ClearStatus();
       } else {
         ReportDriverError();
       }
@@ -266,12 +272,21 @@ class TCaptureWindow : public TCustomControl {
   }
 
   void ReportDriverError() {
-    if (!FDriver) return;
-    const std::string error = FDriver->LastError();
+    if (FDriver) ReportError(FDriver->LastError());
+  }
+
+  // Each error once, until the status is cleared.
+  void ReportError(const std::string& error) {
     if (error.empty() || error == FReportedError) return;
     FReportedError = error;
     TBusy busy(this);
     Status(IDS_CAP_ERROR, error);
+  }
+
+  void ClearStatus() {
+    FReportedError.clear();
+    TBusy busy(this);
+    Status(IDS_CAP_BEGIN, "");
   }
 
   // The preview: the frame sampled onto the window, stretched when scaling
@@ -315,7 +330,7 @@ class TCaptureWindow : public TCustomControl {
   int FRateMs = kDefaultRateMs;
   TBitmap FPreviewImage;
   std::chrono::steady_clock::time_point FPreviewStart = std::chrono::steady_clock::now();
-  std::string FReportedError;
+  std::string FReportedError;  // the error the status shows ("" when none)
   int FBusyDepth = 0;
   bool FDestroyPending = false;
 };

@@ -35,6 +35,11 @@ QString SizeText(int width, int height) {
   return QStringLiteral("%1 x %2").arg(width).arg(height);
 }
 
+// A format the camera does not deliver itself is marked as converted.
+std::string FormatLabel(const TVideoFormatChoice& choice) {
+  return choice.Emulated ? choice.PixelFormat + " (converted)" : choice.PixelFormat;
+}
+
 int RunFormatDialog(const std::string& caption, const std::vector<TVideoFormatChoice>& choices,
                     int current) {
   QDialog dialog(QApplication::activeWindow());
@@ -43,9 +48,9 @@ int RunFormatDialog(const std::string& caption, const std::vector<TVideoFormatCh
   auto* sizes = new QComboBox(&dialog);
   std::vector<std::string> names;
   for (const TVideoFormatChoice& c : choices)
-    if (std::find(names.begin(), names.end(), c.PixelFormat) == names.end()) {
-      names.push_back(c.PixelFormat);
-      formats->addItem(QtText(c.PixelFormat));
+    if (std::find(names.begin(), names.end(), FormatLabel(c)) == names.end()) {
+      names.push_back(FormatLabel(c));
+      formats->addItem(QtText(names.back()));
     }
   // The sizes box lists the sizes of the chosen pixel format; each item keeps
   // its index into choices.
@@ -53,13 +58,13 @@ int RunFormatDialog(const std::string& caption, const std::vector<TVideoFormatCh
     sizes->clear();
     if (formatIndex < 0 || std::size_t(formatIndex) >= names.size()) return;
     for (std::size_t i = 0; i < choices.size(); ++i)
-      if (choices[i].PixelFormat == names[std::size_t(formatIndex)]) {
+      if (FormatLabel(choices[i]) == names[std::size_t(formatIndex)]) {
         sizes->addItem(SizeText(choices[i].Width, choices[i].Height), int(i));
         if (int(i) == current) sizes->setCurrentIndex(sizes->count() - 1);
       }
   };
   if (current >= 0 && std::size_t(current) < choices.size()) {
-    auto it = std::find(names.begin(), names.end(), choices[std::size_t(current)].PixelFormat);
+    auto it = std::find(names.begin(), names.end(), FormatLabel(choices[std::size_t(current)]));
     formats->setCurrentIndex(int(it - names.begin()));
   }
   fillSizes(formats->currentIndex());

@@ -1,8 +1,9 @@
 #pragma once
 // The drivers' own modal dialogs, made from what a driver offers: the
-// format dialog lists its pixel formats and the sizes of each, the source
-// dialog its picture controls (changes apply at once; Cancel puts the values
-// back as they were when the dialog opened).
+// format dialog lists its pixel formats (marking those converted from the
+// camera's own) and the sizes of each, the source dialog its picture
+// controls (changes apply at once; Cancel puts the values back as they were
+// when the dialog opened).
 #include <cstdint>
 #include <functional>
 #include <string>

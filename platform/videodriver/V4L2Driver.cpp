@@ -5,44 +5,22 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
-#include <tuple>
+#include <string>
 
 #include "platform/videodriver/FrameLayout.h"
+#include "platform/videodriver/V4L2Controls.h"
 #include "platform/videodriver/V4L2Io.h"
+#include "platform/videodriver/V4L2Offers.h"
 
 namespace {
 
 constexpr unsigned kBufferCount = 4;
-constexpr unsigned kMaxEnumerations = 64;
-
-// Pixel formats the program reads, in order of preference for RGB.
-struct PixelMapping {
-  std::uint32_t PixelFormat;
-  TFramePixelFormat Format;
-};
-const PixelMapping kMappings[] = {
-    {V4L2_PIX_FMT_YUYV, fpYUY2},  {V4L2_PIX_FMT_UYVY, fpUYVY},   {V4L2_PIX_FMT_YUV420, fpI420},
-    {V4L2_PIX_FMT_GREY, fpY8},    {V4L2_PIX_FMT_Y41P, fpY41P},   {V4L2_PIX_FMT_YVU410, fpYVU9},
-    {V4L2_PIX_FMT_BGR24, fpRGB24}, {V4L2_PIX_FMT_RGB24, fpRGB24},
-};
-
-const PixelMapping* MappingOf(std::uint32_t pixelFormat) {
-  for (const PixelMapping& m : kMappings)
-    if (m.PixelFormat == pixelFormat) return &m;
-  return nullptr;
-}
-
-// Sizes offered for a stepwise or continuous range.
-const int kCommonSizes[][2] = {{160, 120}, {176, 144}, {320, 240},  {352, 288},  {384, 288},
-                               {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1920, 1080}};
-
-struct Offer {
-  std::uint32_t PixelFormat;
-  TFramePixelFormat Format;
-  std::vector<std::pair<int, int>> Sizes;
-};
+constexpr unsigned kMaxBuffers = 32;
+// How long a stream that would not start waits before it is tried again.
+constexpr auto kRestartAfter = std::chrono::seconds(1);
 
 // Bytes of one tightly packed row of a packed layout (0 for planar ones).
 std::size_t TightRow(TFramePixelFormat format, int width) {
@@ -57,6 +35,14 @@ std::size_t TightRow(TFramePixelFormat format, int width) {
   }
 }
 
+std::string ErrorText(int error) { return std::strerror(error); }
+
+// Open failures that mean there is no capture device at that path at all
+// (libv4l2 refuses to open what is no V4L2 device with ENOTTY).
+bool IsAbsence(int error) {
+  return error == ENOENT || error == ENODEV || error == ENXIO || error == ENOTTY;
+}
+
 class TV4L2Driver : public TCaptureDriver {
  public:
   explicit TV4L2Driver(std::string path) : FPath(std::move(path)) {}
@@ -65,44 +51,55 @@ class TV4L2Driver : public TCaptureDriver {
   std::string Name() const override { return FCard.empty() ? FPath : FCard; }
   std::string Version() const override { return FVersion; }
   std::string LastError() const override { return FError; }
+  bool NotFound() const override { return FNotFound; }
 
+  // Connects only a device that can stream in a readable format: a device
+  // that another program holds, or that has no buffers for us, is not a
+  // camera the program can use.
   bool Connect() override {
     Disconnect();
     FError.clear();
+    FNotFound = false;
     FFd = V4L2Io().Open(FPath.c_str(), O_RDWR | O_NONBLOCK);
-    if (FFd < 0) return Fail(FPath + ": " + std::strerror(errno));
+    if (FFd < 0) {
+      FNotFound = IsAbsence(errno);
+      return Fail(ErrorText(errno));
+    }
     v4l2_capability cap{};
-    if (Io(VIDIOC_QUERYCAP, &cap) < 0) return FailAndClose("not a video device");
+    if (Io(VIDIOC_QUERYCAP, &cap) < 0) return NotACamera("not a video device");
     const std::uint32_t caps =
         (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
     if (!(caps & V4L2_CAP_VIDEO_CAPTURE) || !(caps & V4L2_CAP_STREAMING))
-      return FailAndClose("no video capture by streaming");
+      return NotACamera("no video capture by streaming");
     FCard.assign(reinterpret_cast<const char*>(cap.card),
                  strnlen(reinterpret_cast<const char*>(cap.card), sizeof cap.card));
     FVersion = "Version: " + std::to_string((cap.version >> 16) & 0xFF) + "." +
                std::to_string((cap.version >> 8) & 0xFF) + "." + std::to_string(cap.version & 0xFF);
-    EnumerateOffers();
-    if (FOffers.empty()) return FailAndClose("no pixel format the program can read");
+    std::vector<std::string> unreadable;
+    FOffers = EnumerateV4L2Offers(FFd, &unreadable);
+    if (FOffers.empty()) return FailAndClose(NoReadableFormatText(unreadable));
     v4l2_format fmt{};
     fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (Io(VIDIOC_G_FMT, &fmt) < 0) return FailAndClose("the format cannot be read");
-    if (MappingOf(fmt.fmt.pix.pixelformat) == nullptr) {
-      const Offer& first = FOffers.front();
-      int w = int(fmt.fmt.pix.width), h = int(fmt.fmt.pix.height);
-      if (!first.Sizes.empty()) std::tie(w, h) = first.Sizes.front();
-      if (!ApplyFormat(first.PixelFormat, w, h)) return FailAndClose("no readable format can be set");
-    } else {
+    if (Io(VIDIOC_G_FMT, &fmt) < 0) return FailAndClose(ErrorText(errno));
+    if (OwnOffer(fmt.fmt.pix.pixelformat) != nullptr) {
       Adopt(fmt);
+    } else {
+      // The device's own formats come before libv4l2's conversions.
+      const TV4L2Offer& first = FOffers.front();
+      const auto [w, h] = NearestOfferedSize(first, int(fmt.fmt.pix.width), int(fmt.fmt.pix.height));
+      if (!ApplyFormat(first, w, h)) return FailAndClose(FErrorReason);
     }
+    ApplyFrameInterval();
+    if (!Start()) return FailAndClose(FErrorReason);
+    Stop();
     return true;
   }
 
   void Disconnect() override {
+    FWanted = false;
     if (FFd < 0) return;
-    StopStreaming();
-    V4L2Io().Close(FFd);
-    FFd = -1;
-    FOffers.clear();
+    Stop();
+    Close();
   }
 
   std::vector<Byte> VideoFormat() const override {
@@ -112,27 +109,43 @@ class TV4L2Driver : public TCaptureDriver {
     return std::vector<Byte>(bytes, bytes + sizeof header);
   }
 
+  // The layout asked for when the device has it as its own, else the one in
+  // use; the size the nearest one offered. True when both are as asked.
   bool SetVideoFormat(const BITMAPINFOHEADER& Format) override {
     if (FFd < 0 || Format.biWidth <= 0 || Format.biHeight <= 0) return false;
     const TFrameFormatInfo* info = FindFrameFormat(Format.biCompression, Format.biBitCount);
-    if (info == nullptr) return false;
-    for (const Offer& offer : FOffers)
-      if (offer.Format == info->Format)
-        return ApplyFormat(offer.PixelFormat, Format.biWidth, Format.biHeight);
-    return false;
+    const TV4L2Offer* offer = nullptr;
+    for (const TV4L2Offer& o : FOffers)
+      if (info != nullptr && o.Format == info->Format && !o.Emulated) offer = &o;
+    if (offer == nullptr) offer = CurrentOffer();
+    if (offer == nullptr) return false;
+    const auto [w, h] = NearestOfferedSize(*offer, Format.biWidth, Format.biHeight);
+    const TFramePixelFormat layout = offer->Format;
+    if (!ApplyFormat(*offer, w, h)) return false;
+    return info != nullptr && layout == info->Format && FWidth == Format.biWidth &&
+           FHeight == Format.biHeight;
+  }
+
+  bool SetCaptureParms(const CAPTUREPARMS& Parms) override {
+    FParms = Parms;
+    if (FFd < 0) return true;
+    Stop();
+    ApplyFrameInterval();
+    if (FWanted) Start();
+    return true;
   }
 
   std::vector<TVideoFormatChoice> FormatChoices() override {
     std::vector<TVideoFormatChoice> choices;
-    for (const Offer& offer : FOffers)
+    for (const TV4L2Offer& offer : FOffers)
       for (const auto& [w, h] : offer.Sizes)
-        choices.push_back({FrameFormatInfo(offer.Format).Name, w, h});
+        choices.push_back({FrameFormatInfo(offer.Format).Name, w, h, offer.Emulated});
     return choices;
   }
 
   int CurrentFormatChoice() override {
     int index = 0;
-    for (const Offer& offer : FOffers)
+    for (const TV4L2Offer& offer : FOffers)
       for (const auto& [w, h] : offer.Sizes) {
         if (offer.PixelFormat == FPixelFormat && w == FWidth && h == FHeight) return index;
         ++index;
@@ -142,101 +155,50 @@ class TV4L2Driver : public TCaptureDriver {
 
   bool SelectFormatChoice(int Index) override {
     int index = 0;
-    for (const Offer& offer : FOffers)
+    for (const TV4L2Offer& offer : FOffers)
       for (const auto& [w, h] : offer.Sizes)
-        if (index++ == Index) return ApplyFormat(offer.PixelFormat, w, h);
+        if (index++ == Index) return ApplyFormat(offer, w, h);
     return false;
   }
 
-  std::vector<TVideoSourceControl> SourceControls() override {
-    std::vector<TVideoSourceControl> controls;
-    if (FFd < 0) return controls;
-    v4l2_queryctrl query{};
-    query.id = V4L2_CTRL_FLAG_NEXT_CTRL;
-    bool enumerates = false;
-    for (unsigned n = 0; n < kMaxEnumerations && Io(VIDIOC_QUERYCTRL, &query) == 0; ++n) {
-      enumerates = true;
-      AddControl(query, controls);
-      query.id |= V4L2_CTRL_FLAG_NEXT_CTRL;
-    }
-    if (!enumerates) {  // older drivers: ask for the user controls one by one
-      for (std::uint32_t id = V4L2_CID_BASE; id < V4L2_CID_LASTP1; ++id) {
-        query = v4l2_queryctrl{};
-        query.id = id;
-        if (Io(VIDIOC_QUERYCTRL, &query) == 0) AddControl(query, controls);
-      }
-    }
-    return controls;
-  }
-
-  void SetSourceControl(std::uint32_t Id, int Value) override {
-    if (FFd < 0) return;
-    v4l2_control control{Id, Value};
-    Io(VIDIOC_S_CTRL, &control);
-  }
+  std::vector<TVideoSourceControl> SourceControls() override { return ReadV4L2Controls(FFd); }
+  void SetSourceControl(std::uint32_t Id, int Value) override { SetV4L2Control(FFd, Id, Value); }
 
   bool StartStreaming() override {
-    if (FFd < 0) return false;
-    if (FStreaming) return true;
-    v4l2_requestbuffers request{};
-    request.count = kBufferCount;
-    request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    request.memory = V4L2_MEMORY_MMAP;
-    if (Io(VIDIOC_REQBUFS, &request) < 0) return Fail("no streaming buffers");
-    if (request.count < 2 || request.count > 32) {
-      ReleaseBuffers();
-      return Fail("too few streaming buffers");
-    }
-    for (unsigned i = 0; i < request.count; ++i) {
-      v4l2_buffer buf = MakeBuffer(i);
-      if (Io(VIDIOC_QUERYBUF, &buf) < 0) return FailStreaming("a streaming buffer cannot be found");
-      void* start = V4L2Io().Map(buf.length, FFd, off_t(buf.m.offset));
-      if (start == MAP_FAILED) return FailStreaming("a streaming buffer cannot be mapped");
-      FBuffers.push_back({static_cast<Byte*>(start), buf.length});
-    }
-    for (unsigned i = 0; i < FBuffers.size(); ++i) {
-      v4l2_buffer buf = MakeBuffer(i);
-      if (Io(VIDIOC_QBUF, &buf) < 0) return FailStreaming("a streaming buffer cannot be queued");
-    }
-    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    if (Io(VIDIOC_STREAMON, &type) < 0) return FailStreaming("streaming cannot start");
-    FStreaming = true;
-    ++FGeneration;
-    return true;
+    FWanted = true;
+    return Start();
   }
 
   void StopStreaming() override {
-    if (FStreaming) {
-      int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-      Io(VIDIOC_STREAMOFF, &type);
-      FStreaming = false;
-    }
-    ReleaseBuffers();
+    FWanted = false;
+    Stop();
   }
 
   bool GrabFrame(TCapturedFrame& Frame) override {
+    // A stream that would not start (re)starts later by itself.
+    if (!FStreaming && FWanted && std::chrono::steady_clock::now() - FStartTried >= kRestartAfter)
+      Start();
     if (!FStreaming) return false;
     pollfd fds{FFd, POLLIN, 0};
-    if (V4L2Io().Poll(&fds, 1, 0) <= 0 || !(fds.revents & POLLIN)) {
-      if (fds.revents & (POLLERR | POLLHUP | POLLNVAL)) Fail("the device stopped delivering frames");
+    if (V4L2Io().Poll(&fds, 1, 0) <= 0 || !(fds.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)))
       return false;
-    }
-    // Take the newest frame; older ones go straight back to the device.
+    // Take the newest good frame; older ones and damaged ones go straight
+    // back to the device.
     int newest = -1;
     std::size_t used = 0;
     for (unsigned n = 0; n <= FBuffers.size(); ++n) {
       v4l2_buffer buf = MakeBuffer(0);
       if (Io(VIDIOC_DQBUF, &buf) < 0) {
-        if (errno != EAGAIN) Fail(std::string("frames cannot be read: ") + std::strerror(errno));
+        if (errno == ENODEV) return LoseDevice();
+        if (errno != EAGAIN) Fail(ErrorText(errno));
         break;
       }
       if (buf.index >= FBuffers.size()) continue;
-      if (newest >= 0) Requeue(unsigned(newest));
       if (buf.flags & V4L2_BUF_FLAG_ERROR) {
         Requeue(buf.index);
-        newest = -1;
         continue;
       }
+      if (newest >= 0) Requeue(unsigned(newest));
       newest = int(buf.index);
       used = std::min<std::size_t>(buf.bytesused ? buf.bytesused : buf.length,
                                    FBuffers[buf.index].Length);
@@ -289,21 +251,87 @@ class TV4L2Driver : public TCaptureDriver {
 
   int Io(unsigned long request, void* arg) const { return V4L2Io().Ioctl(FFd, request, arg); }
 
-  bool Fail(const std::string& text) {
-    FError = FPath + ": " + text;
+  // Every error path gives back whatever the device has allocated.
+  bool Start() {
+    if (FFd < 0) return false;
+    if (FStreaming) return true;
+    FStartTried = std::chrono::steady_clock::now();
+    v4l2_requestbuffers request{};
+    request.count = kBufferCount;
+    request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    request.memory = V4L2_MEMORY_MMAP;
+    if (Io(VIDIOC_REQBUFS, &request) < 0) return FailStreaming(ErrorText(errno));
+    FRequested = true;
+    if (request.count < 2 || request.count > kMaxBuffers)
+      return FailStreaming("too few streaming buffers");
+    for (unsigned i = 0; i < request.count; ++i) {
+      v4l2_buffer buf = MakeBuffer(i);
+      if (Io(VIDIOC_QUERYBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
+      void* start = V4L2Io().Map(buf.length, FFd, off_t(buf.m.offset));
+      if (start == MAP_FAILED) return FailStreaming(ErrorText(errno));
+      FBuffers.push_back({static_cast<Byte*>(start), buf.length});
+    }
+    for (unsigned i = 0; i < FBuffers.size(); ++i) {
+      v4l2_buffer buf = MakeBuffer(i);
+      if (Io(VIDIOC_QBUF, &buf) < 0) return FailStreaming(ErrorText(errno));
+    }
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if (Io(VIDIOC_STREAMON, &type) < 0) return FailStreaming(ErrorText(errno));
+    FStreaming = true;
+    ++FGeneration;
+    return true;
+  }
+
+  void Stop() {
+    if (FStreaming) {
+      int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+      Io(VIDIOC_STREAMOFF, &type);
+      FStreaming = false;
+    }
+    ReleaseBuffers();
+  }
+
+  bool Fail(const std::string& reason) {
+    FErrorReason = reason;
+    FError = FPath + ": " + reason;
     return false;
   }
-  bool FailAndClose(const std::string& text) {
-    Fail(text);
+  void Close() {
     V4L2Io().Close(FFd);
     FFd = -1;
     FOffers.clear();
+  }
+  bool FailAndClose(const std::string& reason) {
+    Fail(reason);
+    Close();
     return false;
   }
-  bool FailStreaming(const std::string& text) {
-    Fail(text);
+  // A device node that is no camera (a metadata or output node, or no
+  // video device at all) is nothing to tell the user about.
+  bool NotACamera(const std::string& reason) {
+    FNotFound = true;
+    return FailAndClose(reason);
+  }
+  bool FailStreaming(const std::string& reason) {
+    Fail(reason);
     ReleaseBuffers();
     return false;
+  }
+  // The device went away (unplugged): nothing of it can be used any more.
+  bool LoseDevice() {
+    Fail(ErrorText(ENODEV));
+    FStreaming = false;
+    FWanted = false;
+    ReleaseBuffers();
+    Close();
+    return false;
+  }
+
+  std::string NoReadableFormatText(const std::vector<std::string>& unreadable) const {
+    std::string text = "no picture format the program can read";
+    for (std::size_t i = 0; i < unreadable.size(); ++i)
+      text += (i == 0 ? " (the camera offers " : ", ") + unreadable[i];
+    return unreadable.empty() ? text : text + ")";
   }
 
   static v4l2_buffer MakeBuffer(unsigned index) {
@@ -321,128 +349,80 @@ class TV4L2Driver : public TCaptureDriver {
 
   void ReleaseBuffers() {
     for (const Mapped& m : FBuffers) V4L2Io().Unmap(m.Start, m.Length);
-    const bool had = !FBuffers.empty();
     FBuffers.clear();
-    if (had && FFd >= 0) {
+    if (FRequested && FFd >= 0) {
       v4l2_requestbuffers request{};
       request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
       request.memory = V4L2_MEMORY_MMAP;
       Io(VIDIOC_REQBUFS, &request);
     }
+    FRequested = false;
   }
 
-  void EnumerateOffers() {
-    FOffers.clear();
-    for (unsigned index = 0; index < kMaxEnumerations; ++index) {
-      v4l2_fmtdesc desc{};
-      desc.index = index;
-      desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-      if (Io(VIDIOC_ENUM_FMT, &desc) < 0) break;
-      const PixelMapping* mapping = MappingOf(desc.pixelformat);
-      if (mapping == nullptr) continue;
-      // BGR24 and RGB24 are one choice for the user: keep the first offered.
-      const bool duplicate = std::any_of(FOffers.begin(), FOffers.end(),
-                                         [&](const Offer& o) { return o.Format == mapping->Format; });
-      if (duplicate) continue;
-      FOffers.push_back({desc.pixelformat, mapping->Format, EnumerateSizes(desc.pixelformat)});
-    }
+  const TV4L2Offer* OwnOffer(std::uint32_t pixelFormat) const {
+    for (const TV4L2Offer& o : FOffers)
+      if (o.PixelFormat == pixelFormat && !o.Emulated) return &o;
+    return nullptr;
+  }
+  const TV4L2Offer* CurrentOffer() const {
+    for (const TV4L2Offer& o : FOffers)
+      if (o.PixelFormat == FPixelFormat) return &o;
+    return nullptr;
   }
 
-  std::vector<std::pair<int, int>> EnumerateSizes(std::uint32_t pixelFormat) {
-    std::vector<std::pair<int, int>> sizes;
-    for (unsigned index = 0; index < kMaxEnumerations; ++index) {
-      v4l2_frmsizeenum size{};
-      size.index = index;
-      size.pixel_format = pixelFormat;
-      if (Io(VIDIOC_ENUM_FRAMESIZES, &size) < 0) break;
-      if (size.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
-        const int w = int(size.discrete.width), h = int(size.discrete.height);
-        if (w > 0 && h > 0 && w <= 8192 && h <= 8192) sizes.emplace_back(w, h);
-        continue;
-      }
-      const v4l2_frmsize_stepwise& s = size.stepwise;
-      const std::uint32_t stepW = s.step_width ? s.step_width : 1;
-      const std::uint32_t stepH = s.step_height ? s.step_height : 1;
-      for (const auto& common : kCommonSizes) {
-        const std::uint32_t w = std::uint32_t(common[0]), h = std::uint32_t(common[1]);
-        if (w >= s.min_width && w <= s.max_width && h >= s.min_height && h <= s.max_height &&
-            (w - s.min_width) % stepW == 0 && (h - s.min_height) % stepH == 0)
-          sizes.emplace_back(int(w), int(h));
-      }
-      break;  // a range is the only entry
-    }
-    return sizes;
-  }
-
-  void AddControl(const v4l2_queryctrl& query, std::vector<TVideoSourceControl>& controls) {
-    if (query.flags & (V4L2_CTRL_FLAG_DISABLED | V4L2_CTRL_FLAG_READ_ONLY)) return;
-    TVideoSourceControl control;
-    switch (query.type) {
-      case V4L2_CTRL_TYPE_INTEGER: control.Kind = sckInteger; break;
-      case V4L2_CTRL_TYPE_BOOLEAN: control.Kind = sckBoolean; break;
-      case V4L2_CTRL_TYPE_MENU: control.Kind = sckMenu; break;
-      default: return;
-    }
-    control.Id = query.id;
-    control.Name.assign(reinterpret_cast<const char*>(query.name),
-                        strnlen(reinterpret_cast<const char*>(query.name), sizeof query.name));
-    control.Minimum = query.minimum;
-    control.Maximum = std::max(query.minimum, query.maximum);
-    control.Step = query.step > 0 ? query.step : 1;
-    control.Default = query.default_value;
-    v4l2_control value{query.id, query.default_value};
-    Io(VIDIOC_G_CTRL, &value);
-    control.Value = value.value;
-    if (control.Kind == sckMenu) {
-      const int last = std::min(control.Maximum, control.Minimum + int(kMaxEnumerations) - 1);
-      for (int i = control.Minimum; i <= last; ++i) {
-        v4l2_querymenu item{};
-        item.id = query.id;
-        item.index = std::uint32_t(i);
-        if (Io(VIDIOC_QUERYMENU, &item) == 0)
-          control.MenuItems.emplace_back(
-              reinterpret_cast<const char*>(item.name),
-              strnlen(reinterpret_cast<const char*>(item.name), sizeof item.name));
-        else
-          control.MenuItems.push_back(std::to_string(i));
-      }
-      control.Maximum = last;
-    }
-    controls.push_back(std::move(control));
-  }
-
-  // Sets a format, restarting the stream around it when one runs.
-  bool ApplyFormat(std::uint32_t pixelFormat, int width, int height) {
-    const bool streaming = FStreaming;
-    if (streaming) StopStreaming();
+  // Sets a format, restarting the stream around it when one is wanted.
+  bool ApplyFormat(const TV4L2Offer& offer, int width, int height) {
+    Stop();
     v4l2_format fmt{};
     fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    fmt.fmt.pix.pixelformat = pixelFormat;
+    fmt.fmt.pix.pixelformat = offer.PixelFormat;
     fmt.fmt.pix.width = std::uint32_t(width);
     fmt.fmt.pix.height = std::uint32_t(height);
     fmt.fmt.pix.field = V4L2_FIELD_NONE;
-    bool ok = Io(VIDIOC_S_FMT, &fmt) == 0 && MappingOf(fmt.fmt.pix.pixelformat) != nullptr;
+    int error = 0;
+    bool ok = false;
+    if (Io(VIDIOC_S_FMT, &fmt) < 0)
+      error = errno;
+    else
+      ok = FrameLayoutOf(fmt.fmt.pix.pixelformat) != nullptr;
     if (ok) {
       Adopt(fmt);
+      ApplyFrameInterval();  // a new format may come with its own rate
     } else {
-      Fail("the format cannot be set");
+      Fail(error != 0 ? ErrorText(error) : "the format cannot be set");
       v4l2_format current{};
       current.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-      if (Io(VIDIOC_G_FMT, &current) == 0 && MappingOf(current.fmt.pix.pixelformat)) Adopt(current);
+      if (Io(VIDIOC_G_FMT, &current) == 0 && FrameLayoutOf(current.fmt.pix.pixelformat))
+        Adopt(current);
     }
-    if (streaming) StartStreaming();
+    if (FWanted) Start();
     return ok;
   }
 
   void Adopt(const v4l2_format& fmt) {
-    const PixelMapping* mapping = MappingOf(fmt.fmt.pix.pixelformat);
+    const TFramePixelFormat* layout = FrameLayoutOf(fmt.fmt.pix.pixelformat);
     FPixelFormat = fmt.fmt.pix.pixelformat;
-    FFormat = mapping ? mapping->Format : fpYUY2;
+    FFormat = layout ? *layout : fpYUY2;
     FWidth = int(std::min<std::uint32_t>(fmt.fmt.pix.width, 8192));
     FHeight = int(std::min<std::uint32_t>(fmt.fmt.pix.height, 8192));
     const std::size_t tight = FFormat == fpI420 || FFormat == fpYVU9 ? std::size_t(FWidth)
                                                                      : TightRow(FFormat, FWidth);
     FBytesPerLine = std::max<std::size_t>(fmt.fmt.pix.bytesperline, tight);
+  }
+
+  // Asks for the frame interval nearest the requested frame time, where the
+  // device lets it be set, and keeps the one it grants.
+  void ApplyFrameInterval() {
+    if (FFd < 0 || FParms.dwRequestMicroSecPerFrame == 0) return;
+    v4l2_streamparm parm{};
+    parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if (Io(VIDIOC_G_PARM, &parm) < 0 || !(parm.parm.capture.capability & V4L2_CAP_TIMEPERFRAME))
+      return;
+    const TV4L2Intervals offered = EnumerateV4L2Intervals(FFd, FPixelFormat, FWidth, FHeight);
+    parm.parm.capture.timeperframe = NearestFrameInterval(offered, FParms.dwRequestMicroSecPerFrame);
+    if (Io(VIDIOC_S_PARM, &parm) < 0) return;
+    const std::uint32_t granted = IntervalMicroseconds(parm.parm.capture.timeperframe);
+    if (granted > 0) FParms.dwRequestMicroSecPerFrame = granted;
   }
 
   // Frames the program can use as the device wrote them.
@@ -510,14 +490,19 @@ class TV4L2Driver : public TCaptureDriver {
   std::string FCard;
   std::string FVersion;
   std::string FError;
-  std::vector<Offer> FOffers;
+  std::string FErrorReason;  // FError without the path
+  bool FNotFound = false;
+  std::vector<TV4L2Offer> FOffers;
   std::uint32_t FPixelFormat = 0;
   TFramePixelFormat FFormat = fpYUY2;
   int FWidth = 0;
   int FHeight = 0;
   std::size_t FBytesPerLine = 0;
   std::vector<Mapped> FBuffers;
+  bool FRequested = false;  // the device holds buffers for us
   bool FStreaming = false;
+  bool FWanted = false;  // between StartStreaming and StopStreaming
+  std::chrono::steady_clock::time_point FStartTried;
   unsigned FGeneration = 0;
   unsigned FHandedOut = 0;
   std::vector<std::vector<Byte>> FInUse;

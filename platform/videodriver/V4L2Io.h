@@ -1,7 +1,8 @@
 #pragma once
 // The seam between the V4L2 driver and the kernel: every call the driver
 // makes on a device goes through this table, so that tests can put an
-// in-process fake device behind it. The defaults are the system calls.
+// in-process fake device behind it. The defaults are libv4l2's calls
+// (v4l2_open, v4l2_ioctl, v4l2_mmap, ...) and poll.
 #include <poll.h>
 #include <sys/types.h>
 
@@ -21,6 +22,6 @@ struct TV4L2Io {
 
 // The table in force.
 const TV4L2Io& V4L2Io();
-// Test seam: replaces the table (entries left empty use the system call);
-// SetV4L2Io({}) restores the system calls.
+// Test seam: replaces the table (entries left empty use the default);
+// SetV4L2Io({}) restores the defaults.
 void SetV4L2Io(TV4L2Io Io);

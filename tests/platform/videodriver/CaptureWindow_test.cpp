@@ -235,7 +235,7 @@ TEST_F(CaptureWindowTest, DestroyedFromInsideTheFrameCallbackItGoesAwayAfterward
   Window = nullptr;
 }
 
-TEST_F(CaptureWindowTest, AFailingDeviceIsReportedOnceThroughTheStatusCallback) {
+TEST_F(CaptureWindowTest, AFailingDeviceIsReportedOnceAndClearedWhenFramesFlowAgain) {
   TFakeV4L2Device device;
   Create();
   ASSERT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 1);
@@ -243,11 +243,49 @@ TEST_F(CaptureWindowTest, AFailingDeviceIsReportedOnceThroughTheStatusCallback) 
   ASSERT_TRUE(device.Produce(std::vector<Byte>(16, 1)));
   ASSERT_TRUE(PumpUntil([&] { return FSeen.Frames >= 1; }));
   device.Produce(std::vector<Byte>(16, 2));
-  device.FailDequeueWith = ENODEV;
+  device.FailRequest[VIDIOC_DQBUF] = EIO;
   PumpUntil([] { return false; }, 60);
-  int errors = 0;
-  for (const std::string& s : FSeen.Statuses) errors += s.find("frames cannot be read") != std::string::npos;
-  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(FSeen.Statuses, (std::vector<std::string>{"", "/dev/video0: Input/output error"}));
+  device.FailRequest.clear();
+  ASSERT_TRUE(PumpUntil([&] { return FSeen.Frames >= 2; }));
+  EXPECT_EQ(FSeen.Statuses.back(), "");
+}
+
+TEST_F(CaptureWindowTest, AnUnpluggedCameraIsReportedAndFoundAgainByANewSearch) {
+  TFakeV4L2Device device;
+  Create();
+  ASSERT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 1);
+  Preview(5);
+  device.Unplug();
+  ASSERT_TRUE(PumpUntil([&] { return FSeen.Statuses.back() == "/dev/video0: No such device"; }));
+  PumpUntil([] { return false; }, 30);
+  EXPECT_EQ(FSeen.Statuses.size(), 2u);  // once
+  EXPECT_EQ(device.OpenHandles, 0);
+  device.Replug();
+  DestroyWindow(Window);
+  Create();
+  ASSERT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 1);
+  Preview(5);
+  const int before = FSeen.Frames;
+  ASSERT_TRUE(PumpUntil([&] {
+    device.Produce(std::vector<Byte>(16, 3));
+    return FSeen.Frames > before;
+  }));
+}
+
+TEST_F(CaptureWindowTest, ACameraThatCannotStreamIsPassedOverWithItsReason) {
+  TFakeV4L2Device busy("/dev/video0"), free("/dev/video2");
+  busy.FailRequest[VIDIOC_REQBUFS] = EBUSY;
+  Create();
+  Send(WM_CAP_SET_CALLBACK_STATUSA, 0, reinterpret_cast<LPARAM>(&OnStatus));
+  EXPECT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 0);
+  EXPECT_EQ(Send(WM_CAP_DRIVER_CONNECT, 1), 0);  // nothing there: nothing to tell
+  EXPECT_EQ(FSeen.Statuses, (std::vector<std::string>{"/dev/video0: Device or resource busy"}));
+  EXPECT_EQ(busy.OpenHandles, 0);
+  EXPECT_EQ(busy.AllocatedBuffers(), 0);
+  EXPECT_EQ(Send(WM_CAP_DRIVER_CONNECT, 2), 1);
+  Preview(5);
+  EXPECT_EQ(FSeen.Statuses.back(), "");  // a camera runs
 }
 
 TEST_F(CaptureWindowTest, TheFormatDialogChangesTheDriversFormat) {

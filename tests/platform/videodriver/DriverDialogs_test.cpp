@@ -48,6 +48,19 @@ TEST(DriverFormatDialog, ListsFormatsAndTheSizesOfTheChosenOne) {
   EXPECT_EQ(ShowDriverFormatDialog("Cam", kChoices, 1), 2);
 }
 
+TEST(DriverFormatDialog, MarksFormatsConvertedFromTheCamerasOwn) {
+  std::vector<TVideoFormatChoice> choices = kChoices;
+  choices[2].Emulated = true;
+  WhenShown([](QDialog* dialog) {
+    QComboBox* formats = dialog->findChildren<QComboBox*>()[0];
+    ASSERT_EQ(formats->count(), 2);
+    EXPECT_EQ(formats->itemText(1), "RGB 24 (converted)");
+    formats->setCurrentIndex(1);
+    dialog->accept();
+  });
+  EXPECT_EQ(ShowDriverFormatDialog("Cam", choices, 0), 2);
+}
+
 TEST(DriverFormatDialog, CancelChoosesNothing) {
   WhenShown([](QDialog* dialog) {
     EXPECT_EQ(dialog->windowTitle(), "Video Format - Cam");
