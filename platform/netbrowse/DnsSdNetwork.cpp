@@ -18,7 +18,9 @@ namespace {
 constexpr const char* kDomain = "local";
 
 // Every service type announced in the domain, every instance of each,
-// each instance resolved to its host and IPv4 address. Finished when the
+// each instance resolved to its host and IPv4 address. Only what is
+// announced over IPv4 is browsed: a host's IPv4 address is announced there
+// alone, and a computer without one could not be called. Finished when the
 // daemon has said "all for now" for the types and every type, and every
 // resolver has answered.
 struct TBrowse {
@@ -49,7 +51,7 @@ void OnService(AvahiServiceBrowser* Browser, AvahiIfIndex Interface, AvahiProtoc
                AvahiLookupResultFlags, void* Data) {
   auto* browse = static_cast<TBrowse*>(Data);
   if (Event == AVAHI_BROWSER_NEW && Name != nullptr && Type != nullptr && Domain != nullptr) {
-    // Each instance is seen once per interface and protocol; one resolve will do.
+    // Each instance is seen once per interface; one resolve will do.
     if (!browse->Instances.emplace(Name, Type, Domain).second) return;
     if (avahi_service_resolver_new(browse->Client, Interface, Protocol, Name, Type, Domain, AVAHI_PROTO_INET,
                                    AvahiLookupFlags(0), OnResolved, browse) != nullptr)
@@ -68,7 +70,7 @@ void OnServiceType(AvahiServiceTypeBrowser*, AvahiIfIndex, AvahiProtocol, AvahiB
   auto* browse = static_cast<TBrowse*>(Data);
   if (Event == AVAHI_BROWSER_NEW && Type != nullptr && Domain != nullptr) {
     if (!browse->Types.insert(Type).second) return;
-    AvahiServiceBrowser* browser = avahi_service_browser_new(browse->Client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
+    AvahiServiceBrowser* browser = avahi_service_browser_new(browse->Client, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
                                                              Type, Domain, AvahiLookupFlags(0), OnService, browse);
     if (browser != nullptr) {
       browse->BrowserDone[browser] = false;
@@ -87,7 +89,7 @@ DWord BrowseServices(std::vector<TFoundService>& Found) {
   if (session.Client() == nullptr) return ERROR_NO_NETWORK;
   TBrowse browse;
   browse.Client = session.Client();
-  if (avahi_service_type_browser_new(session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, kDomain,
+  if (avahi_service_type_browser_new(session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kDomain,
                                      AvahiLookupFlags(0), OnServiceType, &browse) == nullptr)
     return ERROR_NO_NETWORK;
   session.RunUntil([&] { return browse.Finished(); }, deadline);

@@ -108,9 +108,10 @@ class LanHosts:
 HOST_LINE = "Host Name and Connection Path: \\\\"
 
 
-def who_is_online(peer, timeout=15):
-    """Opens the address book of slot 2 and its "Who's Online?"; returns the list once the scan has ended."""
-    peer.command("click-later btnIP2")
+def who_is_online(peer, slot, timeout=15):
+    """Opens the address book of a slot and its "Who's Online?"; returns the list once the scan
+    has ended, and how long that took."""
+    peer.command("click-later btnIP%d" % slot)
     wait_until(lambda: peer.command("showing frmIP") == 1, 5, "%s's address book to open" % peer.name)
     started = time.monotonic()
     peer.command("click-later frmIP.btnOnline")
@@ -150,7 +151,7 @@ def lan_names(s):
             b.click("btnStop1")
             wait_until(lambda: a.peers() == 0 and b.peers() == 0, 3, "both to stop")
 
-            items, took = who_is_online(a)
+            items, took = who_is_online(a, 2)
             s.log("A's scan took %.2f s and lists %r" % (took, items))
             host_b = HOST_LINE + lan.host_name("b")
             assert host_b in items, "B is not listed: %r" % items
@@ -170,5 +171,18 @@ def lan_names(s):
             b.click("btnCall1")
             wait_until(lambda: a.peers() == 1 and b.peers() == 1, 3, "the call to the contact to connect")
             assert not a.boxes() and not b.boxes(), (a.boxes(), b.boxes())
+
+            # B's copy ends: its computer leaves the neighbourhood with it, once
+            # the daemons' caches have let go of it (a second after its goodbye).
+            s.retire([b])
+            gone = time.monotonic()
+            items, took = who_is_online(a, 3)
+            while host_b in items and time.monotonic() < gone + 6:
+                a.click("frmNetworkClients.SpeedButton1")  # "Refresh List"
+                items = a.command("items frmNetworkClients.ListBox1")
+            s.log("%.2f s after B ended, A lists %r" % (time.monotonic() - gone, items))
+            assert HOST_LINE + lan.host_name("a") in items and host_b not in items, items
+            a.click("frmNetworkClients.btnAdd")
+            a.click("frmIP.btnClose")
         finally:
             s.retire([p for p in (a, b) if p in s.peers])
