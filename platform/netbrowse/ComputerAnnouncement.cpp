@@ -4,6 +4,8 @@
 #include <avahi-client/publish.h>
 #include <avahi-common/thread-watch.h>
 
+#include <sys/time.h>
+
 #include <atomic>
 
 namespace {
@@ -19,6 +21,16 @@ struct TComputerAnnouncement::TImpl {
   AvahiClient* Client = nullptr;
   AvahiEntryGroup* Group = nullptr;
   std::atomic<bool> Established{false};
+
+  // Without a daemon now the client waits for one; without a system bus
+  // there is none to wait for, and nothing is announced.
+  static void Connect(AvahiTimeout* Timeout, void* Data) {
+    auto* self = static_cast<TImpl*>(Data);
+    const AvahiPoll* api = avahi_threaded_poll_get(self->Poll);
+    api->timeout_free(Timeout);
+    int error = 0;
+    self->Client = avahi_client_new(api, AVAHI_CLIENT_NO_FAIL, OnClient, self, &error);
+  }
 
   static void OnClient(AvahiClient* Client, AvahiClientState State, void* Data) {
     auto* self = static_cast<TImpl*>(Data);
@@ -63,14 +75,14 @@ TComputerAnnouncement::TComputerAnnouncement(TComponent* AOwner)
     : TComponent(AOwner), FImpl(std::make_unique<TImpl>()) {
   FImpl->Poll = avahi_threaded_poll_new();
   if (FImpl->Poll == nullptr) return;
-  int error = 0;
-  // Without a daemon now the client waits for one; without a system bus
-  // there is none to wait for, and nothing is announced.
-  FImpl->Client = avahi_client_new(avahi_threaded_poll_get(FImpl->Poll), AVAHI_CLIENT_NO_FAIL, TImpl::OnClient,
-                                   FImpl.get(), &error);
-  if (FImpl->Client == nullptr || avahi_threaded_poll_start(FImpl->Poll) < 0) {
-    if (FImpl->Client != nullptr) avahi_client_free(FImpl->Client);
-    FImpl->Client = nullptr;
+  // The client is made on the poll's thread as its first piece of work:
+  // connecting asks the bus and the daemon, and start-up does not wait for them.
+  const AvahiPoll* api = avahi_threaded_poll_get(FImpl->Poll);
+  timeval now{};
+  api->timeout_new(api, &now, TImpl::Connect, FImpl.get());
+  if (avahi_threaded_poll_start(FImpl->Poll) < 0) {
+    avahi_threaded_poll_free(FImpl->Poll);
+    FImpl->Poll = nullptr;
   }
 }
 
