@@ -2,6 +2,7 @@
 
 #include <avahi-client/client.h>
 #include <avahi-client/publish.h>
+#include <avahi-common/error.h>
 #include <avahi-common/thread-watch.h>
 
 #include <sys/time.h>
@@ -22,14 +23,25 @@ struct TComputerAnnouncement::TImpl {
   AvahiEntryGroup* Group = nullptr;
   std::atomic<bool> Established{false};
 
-  // Without a daemon now the client waits for one; without a system bus
-  // there is none to wait for, and nothing is announced.
+  // Connects anew, leaving a client that lost its daemon behind. Without a
+  // daemon now the client waits for one; without a system bus there is none
+  // to wait for, and nothing is announced.
   static void Connect(AvahiTimeout* Timeout, void* Data) {
     auto* self = static_cast<TImpl*>(Data);
     const AvahiPoll* api = avahi_threaded_poll_get(self->Poll);
     api->timeout_free(Timeout);
+    if (self->Client != nullptr) avahi_client_free(self->Client);  // frees its group too
+    self->Group = nullptr;
     int error = 0;
     self->Client = avahi_client_new(api, AVAHI_CLIENT_NO_FAIL, OnClient, self, &error);
+  }
+
+  // The client is not freed inside its own callback: the new one is made
+  // as the poll's next piece of work.
+  void ConnectSoon() {
+    const AvahiPoll* api = avahi_threaded_poll_get(Poll);
+    timeval now{};
+    api->timeout_new(api, &now, Connect, this);
   }
 
   static void OnClient(AvahiClient* Client, AvahiClientState State, void* Data) {
@@ -45,13 +57,11 @@ struct TComputerAnnouncement::TImpl {
         if (self->Group != nullptr) avahi_entry_group_reset(self->Group);
         break;
       case AVAHI_CLIENT_CONNECTING:
-        // The daemon went away; its successor gets a new announcement.
-        self->Established = false;
-        if (self->Group != nullptr) avahi_entry_group_free(self->Group);
-        self->Group = nullptr;
         break;
       case AVAHI_CLIENT_FAILURE:
+        // The daemon went away: a new client waits for its successor.
         self->Established = false;
+        if (avahi_client_errno(Client) == AVAHI_ERR_DISCONNECTED) self->ConnectSoon();
         break;
     }
   }
@@ -77,9 +87,7 @@ TComputerAnnouncement::TComputerAnnouncement(TComponent* AOwner)
   if (FImpl->Poll == nullptr) return;
   // The client is made on the poll's thread as its first piece of work:
   // connecting asks the bus and the daemon, and start-up does not wait for them.
-  const AvahiPoll* api = avahi_threaded_poll_get(FImpl->Poll);
-  timeval now{};
-  api->timeout_new(api, &now, TImpl::Connect, FImpl.get());
+  FImpl->ConnectSoon();
   if (avahi_threaded_poll_start(FImpl->Poll) < 0) {
     avahi_threaded_poll_free(FImpl->Poll);
     FImpl->Poll = nullptr;
