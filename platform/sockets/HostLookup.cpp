@@ -36,10 +36,9 @@ bool NumericAddress(const std::string& Text, std::string& Address) {
   return true;
 }
 
+// A name (not numeric text) through the system's resolver.
 std::vector<std::string> SystemLookup(const std::string& HostName) {
   std::vector<std::string> result;
-  if (HostName.empty()) return result;
-  if (std::string address; NumericAddress(HostName, address)) return {address};
   // gethostbyname_r keeps the resolver's own order (getaddrinfo would sort).
   std::vector<char> work(1024);
   hostent entry{};
@@ -62,17 +61,6 @@ std::vector<std::string> SystemLookup(const std::string& HostName) {
   }
   return result;
 }
-
-}  // namespace
-
-std::string LocalHostName() {
-  char name[HOST_NAME_MAX + 1] = {};
-  if (gethostname(name, sizeof name) != 0) return std::string();
-  name[HOST_NAME_MAX] = '\0';
-  return name;
-}
-
-namespace {
 
 bool SameTextNoCase(const std::string& A, const std::string& B) {
   return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
@@ -99,6 +87,13 @@ std::vector<std::string> LookUpName(const std::string& HostName, const THostReso
 }
 
 }  // namespace
+
+std::string LocalHostName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (gethostname(name, sizeof name) != 0) return std::string();
+  name[HOST_NAME_MAX] = '\0';
+  return name;
+}
 
 std::vector<std::string> LookupHostAddresses(const std::string& HostName) {
   const THostResolver resolver = CurrentResolver();
