@@ -12,6 +12,7 @@
 #include "dialogs/Settings.h"
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
+#include "platform/netbrowse/ComputerAnnouncement.h"
 
 void CreateProgramWindows() {
   RegisterProgramLayoutClasses();
@@ -21,6 +22,8 @@ void CreateProgramWindows() {
   Application->CreateForm(frmExport);
   Application->CreateForm(frmNetworkClients);
   Application->CreateForm(frmVideoOptions);
+  // This computer is in the LAN's neighbourhood for as long as the program runs.
+  new TComputerAnnouncement(Application);
 }
 
 int Corvel(int argc, char** argv) {

@@ -8,7 +8,8 @@
 // already has that address, and closes the window.
 //
 // The walk hands pending messages to the message loop after nearly every
-// step, so the program's other handlers go on running meanwhile.
+// step and while it waits for the network, so the wait window's spinner
+// reaches the screen and the program's other handlers go on running.
 #include <cstdint>
 #include <string>
 #include <vector>

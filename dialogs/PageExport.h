@@ -2,8 +2,8 @@
 // TfrmExport, "Searching For Network Clients...": the wait window that the
 // network clients window shows, on top of everything, while it scans the
 // network, and closes when the scan ends. It has no behaviour of its own: its
-// spinner turns on the animator's own timer thread, so it keeps moving while
-// the user-interface thread is busy with the scan.
+// spinner advances on the animator's own timer thread, and reaches the screen
+// because the scan keeps processing messages while it waits for the network.
 #include "platform/controls/Form.h"
 
 class TGxGIFAnimator;

@@ -12,6 +12,7 @@
 
 #include "platform/base/Exceptions.h"
 #include "platform/base/MainThread.h"
+#include "platform/base/PumpingWait.h"
 #include "platform/controls/ApplicationQt.h"
 #include "platform/controls/ControlQt.h"
 #include "platform/controls/Dialogs.h"
@@ -84,6 +85,7 @@ TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr), FImpl(
   FImpl->Poster = new QObject();
   gPoster = FImpl->Poster;
   QObject* poster = FImpl->Poster;
+  SetMessagePump([this] { ProcessMessages(); });
   SetWakeMainThread([poster] {
     QMetaObject::invokeMethod(poster, [] { DrainHandOvers(); }, Qt::QueuedConnection);
   });
@@ -93,6 +95,7 @@ TApplication::TApplication(int& argc, char** argv) : TComponent(nullptr), FImpl(
 }
 
 TApplication::~TApplication() {
+  SetMessagePump(nullptr);
   SetWakeMainThread(nullptr);
   Destroying();
   DestroyComponents();

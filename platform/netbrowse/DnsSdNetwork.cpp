@@ -2,99 +2,98 @@
 
 #include <avahi-client/client.h>
 #include <avahi-client/lookup.h>
-#include <avahi-common/error.h>
-#include <avahi-common/simple-watch.h>
+#include <avahi-common/address.h>
 
-#include <array>
-#include <chrono>
-#include <memory>
+#include <map>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "platform/netbrowse/DnsSdNames.h"
+#include "platform/sockets/AvahiSession.h"
+#include "platform/sockets/HostLookup.h"
 
 namespace {
 
 constexpr const char* kDomain = "local";
-constexpr std::array<const char*, 3> kServiceTypes = {"_workstation._tcp", "_smb._tcp",
-                                                      "_device-info._tcp"};
 
+// Every service type announced in the domain, every instance of each,
+// each instance resolved to its host and IPv4 address. Only what is
+// announced over IPv4 is browsed: a host's IPv4 address is announced there
+// alone, and a computer without one could not be called. Finished when the
+// daemon has said "all for now" for the types and every type, and every
+// resolver has answered.
 struct TBrowse {
-  AvahiSimplePoll* Poll = nullptr;
-  std::vector<std::string> ServiceNames;
-  int Pending = 0;  // browsers that have not yet said "all for now"
-  bool Failed = false;
+  AvahiClient* Client = nullptr;
+  bool TypesDone = false;
+  int Pending = 0;  // service browsers and resolvers still to answer
+  std::set<std::string> Types;
+  std::set<std::tuple<std::string, std::string, std::string>> Instances;  // name, type, domain
+  std::map<AvahiServiceBrowser*, bool> BrowserDone;
+  std::vector<TFoundService> Found;
+
+  bool Finished() const { return TypesDone && Pending == 0; }
 };
 
-struct TBrowserState {
-  TBrowse* Browse;
-  bool Done = false;
-};
-
-void OnClientState(AvahiClient*, AvahiClientState State, void* Data) {
+void OnResolved(AvahiServiceResolver* Resolver, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent Event,
+                const char* Name, const char* Type, const char*, const char* HostName,
+                const AvahiAddress* Address, uint16_t, AvahiStringList*, AvahiLookupResultFlags, void* Data) {
   auto* browse = static_cast<TBrowse*>(Data);
-  if (State == AVAHI_CLIENT_FAILURE) {
-    browse->Failed = true;
-    if (browse->Poll) avahi_simple_poll_quit(browse->Poll);
+  if (Event == AVAHI_RESOLVER_FOUND && Name != nullptr && Type != nullptr && HostName != nullptr &&
+      Address != nullptr && Address->proto == AVAHI_PROTO_INET)
+    browse->Found.push_back({Type, Name, HostName, AddressToText(Address->data.ipv4.address)});
+  --browse->Pending;
+  avahi_service_resolver_free(Resolver);
+}
+
+void OnService(AvahiServiceBrowser* Browser, AvahiIfIndex Interface, AvahiProtocol Protocol,
+               AvahiBrowserEvent Event, const char* Name, const char* Type, const char* Domain,
+               AvahiLookupResultFlags, void* Data) {
+  auto* browse = static_cast<TBrowse*>(Data);
+  if (Event == AVAHI_BROWSER_NEW && Name != nullptr && Type != nullptr && Domain != nullptr) {
+    // Each instance is seen once per interface; one resolve will do.
+    if (!browse->Instances.emplace(Name, Type, Domain).second) return;
+    if (avahi_service_resolver_new(browse->Client, Interface, Protocol, Name, Type, Domain, AVAHI_PROTO_INET,
+                                   AvahiLookupFlags(0), OnResolved, browse) != nullptr)
+      ++browse->Pending;
+  } else if (Event == AVAHI_BROWSER_ALL_FOR_NOW || Event == AVAHI_BROWSER_FAILURE) {
+    bool& done = browse->BrowserDone[Browser];
+    if (!done) {
+      done = true;
+      --browse->Pending;
+    }
   }
 }
 
-void OnBrowserEvent(AvahiServiceBrowser*, AvahiIfIndex, AvahiProtocol, AvahiBrowserEvent Event,
-                    const char* Name, const char*, const char*, AvahiLookupResultFlags, void* Data) {
-  auto* state = static_cast<TBrowserState*>(Data);
-  switch (Event) {
-    case AVAHI_BROWSER_NEW:
-      if (Name != nullptr) state->Browse->ServiceNames.emplace_back(Name);
-      break;
-    case AVAHI_BROWSER_ALL_FOR_NOW:
-    case AVAHI_BROWSER_FAILURE:
-      if (!state->Done) {
-        state->Done = true;
-        --state->Browse->Pending;
-      }
-      break;
-    default:
-      break;
+void OnServiceType(AvahiServiceTypeBrowser*, AvahiIfIndex, AvahiProtocol, AvahiBrowserEvent Event,
+                   const char* Type, const char* Domain, AvahiLookupResultFlags, void* Data) {
+  auto* browse = static_cast<TBrowse*>(Data);
+  if (Event == AVAHI_BROWSER_NEW && Type != nullptr && Domain != nullptr) {
+    if (!browse->Types.insert(Type).second) return;
+    AvahiServiceBrowser* browser = avahi_service_browser_new(browse->Client, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET,
+                                                             Type, Domain, AvahiLookupFlags(0), OnService, browse);
+    if (browser != nullptr) {
+      browse->BrowserDone[browser] = false;
+      ++browse->Pending;
+    }
+  } else if (Event == AVAHI_BROWSER_ALL_FOR_NOW || Event == AVAHI_BROWSER_FAILURE) {
+    browse->TypesDone = true;
   }
 }
 
-struct TPollDeleter {
-  void operator()(AvahiSimplePoll* p) const { avahi_simple_poll_free(p); }
-};
-struct TClientDeleter {
-  void operator()(AvahiClient* c) const { avahi_client_free(c); }  // frees its browsers too
-};
-
-// The computers that announce themselves now, or ERROR_NO_NETWORK.
-DWord BrowseComputers(std::vector<std::string>& Names) {
+// The services announced now, or ERROR_NO_NETWORK without a daemon. What has
+// been resolved when the time is up is what the neighbourhood shows.
+DWord BrowseServices(std::vector<TFoundService>& Found) {
+  const auto deadline = TAvahiSession::TClock::now() + std::chrono::milliseconds(DnsSdBrowseMilliseconds);
+  TAvahiSession session;
+  if (session.Client() == nullptr) return ERROR_NO_NETWORK;
   TBrowse browse;
-  std::unique_ptr<AvahiSimplePoll, TPollDeleter> poll(avahi_simple_poll_new());
-  if (!poll) return ERROR_NO_NETWORK;
-  browse.Poll = poll.get();
-  int error = 0;
-  std::unique_ptr<AvahiClient, TClientDeleter> client(avahi_client_new(
-      avahi_simple_poll_get(poll.get()), AvahiClientFlags(0), OnClientState, &browse, &error));
-  if (!client) return ERROR_NO_NETWORK;
-
-  std::array<TBrowserState, kServiceTypes.size()> states;
-  for (std::size_t i = 0; i < kServiceTypes.size(); ++i) {
-    states[i].Browse = &browse;
-    if (avahi_service_browser_new(client.get(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
-                                  kServiceTypes[i], kDomain, AvahiLookupFlags(0), OnBrowserEvent,
-                                  &states[i]) == nullptr)
-      return ERROR_NO_NETWORK;
-    ++browse.Pending;
-  }
-
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(DnsSdBrowseMilliseconds);
-  while (browse.Pending > 0 && !browse.Failed) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) break;
-    if (avahi_simple_poll_iterate(poll.get(), int(left)) != 0) break;
-  }
-  if (browse.Failed) return ERROR_NO_NETWORK;
-  Names = ComputerNamesOf(browse.ServiceNames);
+  browse.Client = session.Client();
+  if (avahi_service_type_browser_new(session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kDomain,
+                                     AvahiLookupFlags(0), OnServiceType, &browse) == nullptr)
+    return ERROR_NO_NETWORK;
+  session.RunUntil([&] { return browse.Finished(); }, deadline);
+  Found = std::move(browse.Found);
   return NO_ERROR;
 }
 
@@ -112,6 +111,13 @@ TNetResourceEntry Entry(DWord DisplayType, const std::string& RemoteName, const 
 
 }  // namespace
 
+std::vector<TNetResourceEntry> DnsSdServersOf(const std::vector<TFoundService>& Services) {
+  std::vector<TNetResourceEntry> servers;
+  for (const TNeighbour& n : NeighboursOf(Services))
+    servers.push_back(Entry(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + n.ComputerName, n.Comment));
+  return servers;
+}
+
 DWord ListDnsSdNetwork(const NETRESOURCE* Parent, std::vector<TNetResourceEntry>& Children) {
   Children.clear();
   if (Parent == nullptr) {
@@ -121,10 +127,9 @@ DWord ListDnsSdNetwork(const NETRESOURCE* Parent, std::vector<TNetResourceEntry>
   const bool isDomain = Parent->dwDisplayType == RESOURCEDISPLAYTYPE_DOMAIN &&
                         Parent->lpRemoteName != nullptr && std::string(Parent->lpRemoteName) == kDomain;
   if (!isDomain) return NO_ERROR;  // a server's shares are not announced
-  std::vector<std::string> names;
-  const DWord result = BrowseComputers(names);
+  std::vector<TFoundService> services;
+  const DWord result = BrowseServices(services);
   if (result != NO_ERROR) return result;
-  for (const std::string& name : names)
-    Children.push_back(Entry(RESOURCEDISPLAYTYPE_SERVER, "\\\\" + name, name));
+  Children = DnsSdServersOf(services);
   return NO_ERROR;
 }

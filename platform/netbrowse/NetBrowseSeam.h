@@ -21,7 +21,8 @@ struct TNetResourceEntry {
 
 struct TNetBrowseSeam {
   // Parent nullptr is the root. Fills Children and returns NO_ERROR, or
-  // returns an error code of NetResource.h.
+  // returns an error code of NetResource.h. Called on a thread of its own
+  // (see WNetOpenEnum): what it does to windows goes through Synchronize.
   std::function<DWord(const NETRESOURCE* Parent, std::vector<TNetResourceEntry>& Children)>
       ListChildren;
 };

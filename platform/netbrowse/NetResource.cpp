@@ -6,6 +6,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/base/PumpingWait.h"
 #include "platform/netbrowse/DnsSdNetwork.h"
 #include "platform/netbrowse/NetBrowseSeam.h"
 #include "platform/netbrowse/NetResourcePack.h"
@@ -56,10 +57,13 @@ DWord WNetOpenEnum(DWord Scope, DWord ResourceType, DWord Usage, const NETRESOUR
     std::lock_guard<std::mutex> guard(Table().Lock);
     seam = Table().Seam;
   }
-  // The browse may take a while: no lock is held during it.
+  // The browse may take a while: it runs with no lock held, on a thread of
+  // its own, while the user-interface thread goes on handling messages.
   std::vector<TNetResourceEntry> children;
-  const DWord result = seam.ListChildren ? seam.ListChildren(Parent, children)
-                                         : ListDnsSdNetwork(Parent, children);
+  DWord result = NO_ERROR;
+  RunWhileProcessingMessages([&] {
+    result = seam.ListChildren ? seam.ListChildren(Parent, children) : ListDnsSdNetwork(Parent, children);
+  });
   if (result != NO_ERROR) return result;
 
   TOpenEnum open;

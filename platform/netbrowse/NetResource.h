@@ -1,8 +1,8 @@
 #pragma once
 // Network resource enumeration in the host's manner: open an enumeration of
 // a container's children, read them in batches into a caller's buffer, close
-// it. Underneath, computers that announce themselves by DNS-SD on the local
-// link (through the avahi daemon) are the servers; a seam lets tests put a
+// it. Underneath, computers that announce any service by DNS-SD on the local
+// link (through the avahi daemon) are the servers, one per computer; a seam lets tests put a
 // network of their own in its place.
 //
 //   root ── "local" (domain, container) ── "\\NAME" (server, container) ── none
@@ -49,8 +49,9 @@ inline constexpr DWord ERROR_NO_NETWORK = 1222;
 // Opens the enumeration of Parent's children (nullptr: the network's root).
 // Only RESOURCE_GLOBALNET is known. ResourceType RESOURCETYPE_ANY or a type
 // that entries must have (containers always pass); Usage 0 or the usage bits
-// an entry must share. The children are taken at this call; the handle is
-// closed with WNetCloseEnum. Errors: ERROR_INVALID_PARAMETER,
+// an entry must share. The children are taken at this call, on a thread of
+// their own: on the user-interface thread pending messages are processed
+// meanwhile (PumpingWait.h). The handle is closed with WNetCloseEnum. Errors: ERROR_INVALID_PARAMETER,
 // ERROR_NOT_CONTAINER (Parent is no container), ERROR_NO_NETWORK (nothing
 // to browse with), and what the provider reports.
 DWord WNetOpenEnum(DWord Scope, DWord ResourceType, DWord Usage, const NETRESOURCE* Parent,

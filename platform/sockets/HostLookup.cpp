@@ -6,26 +6,39 @@
 #include <netinet/in.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+
+#include "platform/base/PumpingWait.h"
+#include "platform/sockets/InterfaceAddresses.h"
+#include "platform/sockets/MulticastLookup.h"
 
 namespace {
 
 std::mutex gResolverLock;
 THostResolver gResolver;
 
+THostResolver CurrentResolver() {
+  std::lock_guard<std::mutex> guard(gResolverLock);
+  return gResolver;
+}
+
+// Numeric text in any form the host's parser reads is its own address; a
+// blank inside (which the parser would stop at) makes it no address.
+bool NumericAddress(const std::string& Text, std::string& Address) {
+  in_addr numeric{};
+  const bool blank = Text.find_first_of(" \t\r\n\v\f") != std::string::npos;
+  if (blank || inet_aton(Text.c_str(), &numeric) == 0) return false;
+  Address = AddressToText(numeric.s_addr);
+  return true;
+}
+
+// A name (not numeric text) through the system's resolver.
 std::vector<std::string> SystemLookup(const std::string& HostName) {
   std::vector<std::string> result;
-  if (HostName.empty()) return result;
-  // Numeric text in any form the host's parser reads is its own address; a
-  // blank inside (which the parser would stop at) makes it no address.
-  in_addr numeric{};
-  bool blank = HostName.find_first_of(" \t\r\n\v\f") != std::string::npos;
-  if (!blank && inet_aton(HostName.c_str(), &numeric) != 0) {
-    result.push_back(AddressToText(numeric.s_addr));
-    return result;
-  }
   // gethostbyname_r keeps the resolver's own order (getaddrinfo would sort).
   std::vector<char> work(1024);
   hostent entry{};
@@ -49,6 +62,30 @@ std::vector<std::string> SystemLookup(const std::string& HostName) {
   return result;
 }
 
+bool SameTextNoCase(const std::string& A, const std::string& B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+bool IsLoopback(const std::string& Address) {
+  std::uint32_t address = 0;
+  return ParseDottedAddress(Address, address) && (ntohl(address) >> 24) == 127;
+}
+
+std::vector<std::string> LookUpName(const std::string& HostName, const THostResolver& Resolver) {
+  std::vector<std::string> addresses = Resolver ? Resolver(HostName) : SystemLookup(HostName);
+  if (!addresses.empty() && SameTextNoCase(HostName, LocalHostName()) &&
+      std::all_of(addresses.begin(), addresses.end(), IsLoopback)) {
+    std::vector<std::string> adapters = LocalInterfaceAddresses();
+    if (!adapters.empty()) return adapters;
+  }
+  if (!addresses.empty()) return addresses;
+  const std::string localName = MulticastNameOf(HostName);
+  if (localName.empty()) return addresses;
+  return Resolver ? Resolver(localName) : MulticastLookup(localName);
+}
+
 }  // namespace
 
 std::string LocalHostName() {
@@ -59,13 +96,13 @@ std::string LocalHostName() {
 }
 
 std::vector<std::string> LookupHostAddresses(const std::string& HostName) {
-  THostResolver resolver;
-  {
-    std::lock_guard<std::mutex> guard(gResolverLock);
-    resolver = gResolver;
-  }
-  if (resolver) return resolver(HostName);
-  return SystemLookup(HostName);
+  const THostResolver resolver = CurrentResolver();
+  if (HostName.empty()) return {};
+  if (std::string address; NumericAddress(HostName, address))
+    return resolver ? resolver(HostName) : std::vector<std::string>{address};
+  std::vector<std::string> addresses;
+  RunWhileProcessingMessages([&] { addresses = LookUpName(HostName, resolver); });
+  return addresses;
 }
 
 bool ParseDottedAddress(const std::string& Text, std::uint32_t& Address) {

@@ -44,7 +44,7 @@ def place_program(program, folder):
 
 
 class Peer:
-    def __init__(self, name, namespace, address, program, folder, settings=None, camera=None):
+    def __init__(self, name, namespace, address, program, folder, settings=None, camera=None, launcher=None):
         self.name = name
         self.address = address
         self.folder = folder
@@ -61,7 +61,7 @@ class Peer:
         self._log = open(self.log_path, "w")
         self._answers = queue.Queue()
         self.process = subprocess.Popen(
-            ["ip", "netns", "exec", namespace, executable],
+            (launcher or ["ip", "netns", "exec", namespace]) + [executable],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
             cwd=folder, env=env)
         self._reader = threading.Thread(target=self._read_answers, daemon=True)

@@ -9,6 +9,7 @@ shows up.
 
 import time
 
+from lan import lan_names
 from peer import PeerError, WEBCAM_NOT_FOUND, wait_until
 from session import camera, connect, dial, require_cameras
 
@@ -260,4 +261,5 @@ SCENARIOS = {
     "mesh_four": (["a", "b", "c", "d", "e"], mesh_four),
     "camera_formats": (["a", "b", "c", "d", "e"], camera_formats),
     "quality_step_down": (["a", "b"], quality_step_down),
+    "lan_names": (["a", "b"], lan_names),
 }

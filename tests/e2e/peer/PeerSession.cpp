@@ -8,6 +8,7 @@
 
 #include "CommandLine.h"
 #include "MainWindowFields.h"
+#include "PeerDialogs.h"
 #include "platform/base/Exceptions.h"
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/Control.h"
@@ -141,6 +142,7 @@ std::string TPeerSession::Execute(const std::vector<std::string>& Words) {
     if (verb == "boxes" && args == 0) return Boxes();
     if (verb == "peers" && args == 0) return Peers();
     if (verb == "quality" && args == 0) return Quality();
+    if (std::string answer; ExecuteDialogCommand(FForm, Words, answer)) return answer;
     return AnswerError("unknown command or wrong number of words: " + verb);
   } catch (const std::exception& e) {
     return AnswerError(std::string("raised: ") + e.what());
@@ -148,7 +150,7 @@ std::string TPeerSession::Execute(const std::vector<std::string>& Words) {
 }
 
 std::string TPeerSession::Click(const std::string& Name) {
-  auto* control = dynamic_cast<TControl*>(FForm->FindComponent(Name));
+  auto* control = dynamic_cast<TControl*>(FindNamed(FForm, Name));
   if (!control) return NoControl(Name);
   if (std::string why = Unreachable(control, Name); !why.empty()) return why;
   SimulateClick(control);

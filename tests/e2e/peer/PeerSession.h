@@ -21,6 +21,8 @@
 //   peers, quality        entries in the peer list; FJpegQuality
 //   virtual-camera        1 when the capture layer has its virtual camera
 //   ping                  ok
+//   click-later, items, select, showing: the other windows (PeerDialogs.h);
+//                         click also takes "form.control"
 // A click, key or typing that a user could not give (the control is hidden or
 // disabled) is refused with an error rather than silently dropped.
 #include <memory>

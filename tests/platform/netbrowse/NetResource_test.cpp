@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/base/PumpingWait.h"
+#include "platform/netbrowse/ComputerAnnouncement.h"
 #include "platform/netbrowse/DnsSdNames.h"
 #include "platform/netbrowse/DnsSdNetwork.h"
 #include "platform/netbrowse/NetBrowseSeam.h"
@@ -160,14 +163,76 @@ TEST_F(NetResourceTest, FiltersParentsAndHandles) {
   EXPECT_EQ(WNetEnumResource(h, &count, nullptr, &size), ERROR_INVALID_HANDLE);
 }
 
-TEST(DnsSdNames, WorkstationSuffixGoesAndComputersAreListedOnceAndSafely) {
+// A slow provider runs beside the user-interface thread, which goes on
+// processing messages until the children are there.
+TEST_F(NetResourceTest, OpeningASlowContainerKeepsProcessingMessages) {
+  int pumped = 0;
+  SetMessagePump([&] { ++pumped; });
+  SetNetBrowseSeam({[](const NETRESOURCE*, std::vector<TNetResourceEntry>& out) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    out = {Server("SLOW")};
+    return NO_ERROR;
+  }});
+  HNETENUM h = nullptr;
+  ASSERT_EQ(WNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, 0, nullptr, &h), NO_ERROR);
+  SetMessagePump(nullptr);
+  EXPECT_GE(pumped, 200 / PumpIntervalMs / 2);
+  EXPECT_EQ(WNetCloseEnum(h), NO_ERROR);
+}
+
+// Without a daemon the announcement waits for one in the background: making
+// and freeing it never blocks.
+TEST(ComputerAnnouncement, ComesAndGoesWithoutBlocking) {
+  TComputerAnnouncement announcement(nullptr);
+  EXPECT_FALSE(announcement.Established());  // a daemon takes a while to establish it
+}
+
+TEST(DnsSdNames, NamesBecomeLatin1OrAreDropped) {
+  std::string out;
+  ASSERT_TRUE(Utf8ToLatin1("Ren\xC3\xA9's PC \xC2\xA0x", out));
+  EXPECT_EQ(out, "Ren\xE9's PC \xA0x");
+  for (const char* bad : {"Ann\xE2\x80\x99s iMac", "\xC3", "\xC3(", "\xC1\x81", "\xE9t\xE9", "\xF0\x9F\x98\x80"})
+    EXPECT_FALSE(Utf8ToLatin1(bad, out)) << bad;
+  EXPECT_TRUE(IsUsableName("Bob's Mac (2)"));
+  // Names that would break a contact line or the contact file.
+  for (const char* bad : {"", "evil\r\nX <1.2.3.4>", "a<b", "c>d", "e\\f", "tab\there", "del\x7F", "c1\x85"})
+    EXPECT_FALSE(IsUsableName(bad)) << bad;
   EXPECT_EQ(ComputerNameOfService("alpha [00:11:22:33:44:55]"), "alpha");
   EXPECT_EQ(ComputerNameOfService("My Box [x]y"), "My Box [x]y");
-  EXPECT_EQ(ComputerNamesOf({"alpha [00:11:22:33:44:55]", "beta", "ALPHA", "", "gamma", "beta"}),
-            (std::vector<std::string>{"alpha", "beta", "gamma"}));
-  // Announced names that would break a contact line or the contact file.
-  EXPECT_EQ(ComputerNamesOf({"evil\r\nX <1.2.3.4>", "a<b", "c>d", "e\\f", "tab\there", "Bob's Mac"}),
-            (std::vector<std::string>{"Bob's Mac"}));
+}
+
+TEST(DnsSdNames, OneEntryPerHostWithTheMostDescriptiveName) {
+  const std::vector<TFoundService> services = {
+      {"_workstation._tcp", "hostb [52:54:00:12:34:56]", "hostb.local", "10.0.0.3"},
+      {"_ssh._tcp", "hostb", "hostb.local", "10.0.0.3"},
+      {"_http._tcp", "Printer web page", "NPI3A2B1C.local.", "10.0.0.9"},
+      {"_ipp._tcp", "HP LaserJet", "npi3a2b1c.local", "10.0.0.9"},
+      {"_afpovertcp._tcp", "Bob\xE2\x80\x99s MacBook", "bobs-mbp.local", "10.0.0.5"},
+      {"_smb._tcp", "Bob\xE2\x80\x99s MacBook", "bobs-mbp.local", "10.0.0.5"},
+      {"_device-info._tcp", "Bob\xE2\x80\x99s MacBook", "bobs-mbp.local", "10.0.0.5"},
+      {"_smb._tcp", "Ren\xC3\xA9 files", "rene.local", "10.0.0.6"},
+      {"_device-info._tcp", "Ren\xC3\xA9\xE2\x80\x99s Mac", "rene.local", "10.0.0.6"},
+      {"_ssh._tcp", "v6 only", "six.local", ""},
+      {"_ssh._tcp", "bad host", "evil<1>.local", "10.0.0.7"},
+      {"_ssh._tcp", "caf\xC3\xA9", "caf\xC3\xA9.local", "10.0.0.8"},
+      {"_ssh._tcp", "deep", "box.lab.local", "10.0.0.10"},
+      {"_ssh._tcp", "dns", "box.example.com", "10.0.0.11"}};
+  const std::vector<TNeighbour> found = NeighboursOf(services);
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const TNeighbour& n : found) pairs.emplace_back(n.ComputerName, n.Comment);
+  EXPECT_EQ(pairs, (std::vector<std::pair<std::string, std::string>>{
+                       {"hostb", "hostb"},
+                       {"NPI3A2B1C", "Printer web page"},
+                       {"bobs-mbp", "bobs-mbp"},  // no name of it fits in 8-bit text
+                       {"rene", "Ren\xE9 files"},
+                       {"caf\xE9", "caf\xE9"},
+                       {"box.lab.local", "deep"}}));
+
+  const std::vector<TNetResourceEntry> servers = DnsSdServersOf(services);
+  ASSERT_EQ(servers.size(), found.size());
+  EXPECT_EQ(servers[0].RemoteName, "\\\\hostb");
+  EXPECT_EQ(servers[0].DisplayType, RESOURCEDISPLAYTYPE_SERVER);
+  EXPECT_EQ(servers[0].Provider, DnsSdProviderName);
 }
 
 // The real browser: the root is the domain "local"; browsing it ends, with
@@ -189,7 +254,7 @@ TEST(DnsSdNetwork, RootIsTheLocalDomainAndBrowsingEnds) {
   EXPECT_TRUE(r == NO_ERROR || r == ERROR_NO_NETWORK) << r;
   for (const TNetResourceEntry& s : servers) {
     EXPECT_EQ(s.DisplayType, RESOURCEDISPLAYTYPE_SERVER);
-    EXPECT_EQ(s.RemoteName, "\\\\" + s.Comment);
+    EXPECT_EQ(s.RemoteName.compare(0, 2, "\\\\"), 0);
     EXPECT_EQ(s.Provider, DnsSdProviderName);
   }
 }

@@ -1,7 +1,12 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/sockets/HostLookup.h"
+#include "platform/sockets/InterfaceAddresses.h"
+#include "platform/sockets/MulticastLookup.h"
 
 namespace {
 
@@ -58,4 +63,55 @@ TEST(HostLookup, ResolverSeamReplacesTheSystemLookUpAndCanBeRestored) {
   EXPECT_TRUE(LookupHostAddresses("localhost").empty());
   SetHostResolver(nullptr);
   EXPECT_FALSE(LookupHostAddresses("localhost").empty());
+}
+
+// The look-up of this computer's own name, where the hosts file maps it to
+// loopback only, yields the adapters' addresses, as on the LAN it stands in.
+TEST(HostLookup, OwnNameMappedToLoopbackYieldsTheAdaptersAddresses) {
+  TResolverGuard guard;
+  const std::string own = LocalHostName();
+  ASSERT_FALSE(own.empty());
+  SetHostResolver([own](const std::string& name) -> std::vector<std::string> {
+    if (name == own || name == "other") return {"127.0.1.1"};
+    if (name == "mixed") return {"127.0.1.1", "10.5.5.5"};
+    return {};
+  });
+  const std::vector<std::string> adapters = LocalInterfaceAddresses();
+  EXPECT_EQ(LookupHostAddresses(own), adapters.empty() ? std::vector<std::string>{"127.0.1.1"} : adapters);
+  for (const std::string& a : adapters) EXPECT_NE(a.compare(0, 4, "127."), 0) << a;
+  EXPECT_EQ(LookupHostAddresses("other"), std::vector<std::string>{"127.0.1.1"});  // not this computer
+  EXPECT_EQ(LookupHostAddresses("mixed"), (std::vector<std::string>{"127.0.1.1", "10.5.5.5"}));
+}
+
+TEST(HostLookup, AdaptersWithALinkComeBeforeTunnelsInIndexOrder) {
+  std::vector<TInterfaceAddress> list = {
+      {"10.8.0.2", 7, true, true},      // VPN tunnel
+      {"192.168.1.20", 3, true, false},  // wlan
+      {"172.17.0.1", 5, false, false},   // bridge without a link
+      {"10.0.0.20", 2, true, false},     // ethernet
+      {"10.0.0.21", 2, true, false},     // its second address
+      {"192.168.1.20", 3, true, false}};
+  EXPECT_EQ(OrderInterfaceAddresses(list),
+            (std::vector<std::string>{"10.0.0.20", "10.0.0.21", "192.168.1.20", "10.8.0.2"}));
+  EXPECT_TRUE(OrderInterfaceAddresses({{"127.0.0.1", 1, false, false}}).empty());
+}
+
+// A name the resolver does not know is asked on the LAN as "name.local".
+TEST(HostLookup, UnknownBareNamesAreAskedByMulticastDns) {
+  TResolverGuard guard;
+  std::vector<std::string> asked;
+  SetHostResolver([&asked](const std::string& name) -> std::vector<std::string> {
+    asked.push_back(name);
+    if (name == "hostb.local" || name == "Box.Local") return {"10.77.0.3"};
+    return {};
+  });
+  EXPECT_EQ(LookupHostAddresses("hostb"), std::vector<std::string>{"10.77.0.3"});
+  EXPECT_EQ(LookupHostAddresses("Box.Local"), std::vector<std::string>{"10.77.0.3"});
+  EXPECT_TRUE(LookupHostAddresses("www.example.com").empty());
+  EXPECT_TRUE(LookupHostAddresses("nohost").empty());
+  EXPECT_EQ(asked, (std::vector<std::string>{"hostb", "hostb.local", "Box.Local", "www.example.com", "nohost",
+                                             "nohost.local"}));
+  EXPECT_EQ(MulticastNameOf("x.local"), "x.local");
+  EXPECT_EQ(MulticastNameOf(".local"), "");
+  EXPECT_EQ(MulticastNameOf(""), "");
 }

@@ -1,0 +1,36 @@
+#include "platform/sockets/AvahiSession.h"
+
+#include <avahi-client/client.h>
+#include <avahi-common/simple-watch.h>
+
+#include <algorithm>
+
+TAvahiSession::TAvahiSession() {
+  FPoll = avahi_simple_poll_new();
+  if (FPoll == nullptr) return;
+  int error = 0;
+  FClient = avahi_client_new(
+      avahi_simple_poll_get(FPoll), AvahiClientFlags(0),
+      [](AvahiClient* c, AvahiClientState s, void* d) { OnClientState(c, int(s), d); }, this, &error);
+}
+
+TAvahiSession::~TAvahiSession() {
+  if (FClient != nullptr) avahi_client_free(FClient);  // frees its browsers and resolvers too
+  if (FPoll != nullptr) avahi_simple_poll_free(FPoll);
+}
+
+void TAvahiSession::OnClientState(AvahiClient*, int State, void* Data) {
+  if (State == AVAHI_CLIENT_FAILURE) static_cast<TAvahiSession*>(Data)->FFailed = true;
+}
+
+bool TAvahiSession::RunUntil(const std::function<bool()>& Finished, TClock::time_point Deadline) {
+  if (FClient == nullptr) return false;
+  for (;;) {
+    if (FFailed) return false;
+    if (Finished()) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - TClock::now()).count();
+    if (left <= 0) return false;
+    // Wakes for every answer of the daemon; the wait is bounded by what is left.
+    if (avahi_simple_poll_iterate(FPoll, int(std::min<long long>(left, 1000))) != 0) return false;
+  }
+}
