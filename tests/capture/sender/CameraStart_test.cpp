@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <list>
+#include <string>
 
 #include "CaptureTestSupport.h"
 #include "FakeV4L2Device.h"
@@ -45,13 +47,17 @@ class CameraStartTest : public CaptureTest {
     });
   }
 
+  // Devices outlive the main window: its tear-down still stops the camera on them.
+  TFakeV4L2Device& Device(const std::string& Path) { return FDevices.emplace_back(Path); }
+
+  std::list<TFakeV4L2Device> FDevices;
   TfrmMain* Main = nullptr;
 };
 
 }  // namespace
 
 TEST_F(CameraStartTest, WithOnlyABusyCameraTheStartReportsNoWebcamAndWhy) {
-  TFakeV4L2Device busy("/dev/video0");
+  TFakeV4L2Device& busy = Device("/dev/video0");
   busy.FailRequest[VIDIOC_REQBUFS] = EBUSY;
   Main->InitWebcam();
   EXPECT_EQ(NoWebcamBoxes(), 1);
@@ -62,7 +68,8 @@ TEST_F(CameraStartTest, WithOnlyABusyCameraTheStartReportsNoWebcamAndWhy) {
 }
 
 TEST_F(CameraStartTest, ABusyCameraIsPassedOverForTheNextOne) {
-  TFakeV4L2Device busy("/dev/video0"), free("/dev/video1");
+  TFakeV4L2Device& busy = Device("/dev/video0");
+  TFakeV4L2Device& free = Device("/dev/video1");
   busy.FailRequest[VIDIOC_REQBUFS] = EBUSY;
   Main->InitWebcam();
   EXPECT_EQ(NoWebcamBoxes(), 0);
@@ -74,7 +81,7 @@ TEST_F(CameraStartTest, ABusyCameraIsPassedOverForTheNextOne) {
 }
 
 TEST_F(CameraStartTest, AnUnpluggedCameraIsReportedAndRefreshAllFindsItAgain) {
-  TFakeV4L2Device camera("/dev/video0");
+  TFakeV4L2Device& camera = Device("/dev/video0");
   Main->InitWebcam();
   ASSERT_EQ(Main->FWebcamOk, 1);
   ASSERT_TRUE(FramesFlow(camera));

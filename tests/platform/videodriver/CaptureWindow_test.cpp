@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <list>
 #include <memory>
 #include <string>
 #include <thread>
@@ -104,6 +105,10 @@ class CaptureWindowTest : public testing::Test {
     Send(WM_CAP_SET_PREVIEW, 1);
   }
 
+  // Devices outlive the window: tear-down still stops its stream on them.
+  TFakeV4L2Device& Device(const std::string& Path = "/dev/video0") { return FDevices.emplace_back(Path); }
+
+  std::list<TFakeV4L2Device> FDevices;
   TSeen FSeen;
   TForm* Form = nullptr;
   TPanel* Panel = nullptr;
@@ -126,7 +131,7 @@ TEST_F(CaptureWindowTest, IsAChildOfItsParentOrNothing) {
 }
 
 TEST_F(CaptureWindowTest, TheVirtualCameraIsDriverZeroAndDevicesFollowIt) {
-  TFakeV4L2Device device("/dev/video0");
+  TFakeV4L2Device& device = Device();
   char name[80], version[80];
   ASSERT_TRUE(capGetDriverDescriptionA(0, name, sizeof name, version, sizeof version));
   EXPECT_STREQ(name, "Fake Cam");
@@ -236,7 +241,7 @@ TEST_F(CaptureWindowTest, DestroyedFromInsideTheFrameCallbackItGoesAwayAfterward
 }
 
 TEST_F(CaptureWindowTest, AFailingDeviceIsReportedOnceAndClearedWhenFramesFlowAgain) {
-  TFakeV4L2Device device;
+  TFakeV4L2Device& device = Device();
   Create();
   ASSERT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 1);
   Preview(5);
@@ -252,7 +257,7 @@ TEST_F(CaptureWindowTest, AFailingDeviceIsReportedOnceAndClearedWhenFramesFlowAg
 }
 
 TEST_F(CaptureWindowTest, AnUnpluggedCameraIsReportedAndFoundAgainByANewSearch) {
-  TFakeV4L2Device device;
+  TFakeV4L2Device& device = Device();
   Create();
   ASSERT_EQ(Send(WM_CAP_DRIVER_CONNECT, 0), 1);
   Preview(5);
@@ -274,7 +279,8 @@ TEST_F(CaptureWindowTest, AnUnpluggedCameraIsReportedAndFoundAgainByANewSearch) 
 }
 
 TEST_F(CaptureWindowTest, ACameraThatCannotStreamIsPassedOverWithItsReason) {
-  TFakeV4L2Device busy("/dev/video0"), free("/dev/video2");
+  TFakeV4L2Device& busy = Device("/dev/video0");
+  Device("/dev/video2");
   busy.FailRequest[VIDIOC_REQBUFS] = EBUSY;
   Create();
   Send(WM_CAP_SET_CALLBACK_STATUSA, 0, reinterpret_cast<LPARAM>(&OnStatus));
