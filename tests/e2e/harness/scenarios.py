@@ -261,3 +261,8 @@ SCENARIOS = {
     "camera_formats": (["a", "b", "c", "d", "e"], camera_formats),
     "quality_step_down": (["a", "b"], quality_step_down),
 }
+
+# The chat flood lives in a file of its own.
+from chat_flood import chat_flood  # noqa: E402
+
+SCENARIOS["chat_flood"] = (["a", "b", "c"], chat_flood)
