@@ -58,14 +58,28 @@ class TListBoxView : public QAbstractScrollArea {
   // Rows that fit whole into the viewport (at least one).
   int PageRows() const { return std::max(1, viewport()->height() / FOwner->RowHeight()); }
   int TopRow() const { return verticalScrollBar()->value(); }
-  void SetTopRow(int Row) { verticalScrollBar()->setValue(Row); }
+  void SetTopRow(int Row) {
+    ApplyRange();
+    verticalScrollBar()->setValue(Row);
+  }
+  // Rows came or went: the scroll bar follows once the current burst of
+  // changes is over (every change of its range makes Qt lay the scroll area
+  // out again), or at once when something needs it.
   void UpdateRows() {
+    if (!FRangePending) {
+      FRangePending = true;
+      QMetaObject::invokeMethod(this, [this] { ApplyRange(); }, Qt::QueuedConnection);
+    }
+    viewport()->update();
+  }
+  void ApplyRange() {
+    if (!FRangePending || FOwner == nullptr) return;
+    FRangePending = false;
     QScrollBar* bar = verticalScrollBar();
     const int page = PageRows();
     bar->setRange(0, std::max(0, FOwner->Count() - page));
     bar->setPageStep(page);
     bar->setSingleStep(1);
-    viewport()->update();
   }
   // The row at viewport line Y, -1 below the last one.
   int RowAt(int Y) const {
@@ -74,6 +88,7 @@ class TListBoxView : public QAbstractScrollArea {
     return row < FOwner->Count() ? row : -1;
   }
   void EnsureVisible(int Row) {
+    ApplyRange();
     if (Row < TopRow())
       SetTopRow(Row);
     else if (Row >= TopRow() + PageRows())
@@ -105,6 +120,7 @@ class TListBoxView : public QAbstractScrollArea {
 
  private:
   TListBox* FOwner;
+  bool FRangePending = false;
   TBitmap FRow;  // every row is drawn into it, then shown in its place
 };
 
@@ -176,6 +192,7 @@ void TListBoxStrings::SetUpdateState(bool Updating) {
 
 void TListBoxView::paintEvent(QPaintEvent* Event) {
   if (FOwner == nullptr) return;
+  ApplyRange();
   QPainter painter(viewport());
   const int height = FOwner->RowHeight();
   const int width = viewport()->width();
@@ -200,12 +217,14 @@ void TListBoxView::paintEvent(QPaintEvent* Event) {
 void TListBoxView::mousePressEvent(QMouseEvent* Event) {
   Event->accept();
   if (FOwner == nullptr || Event->button() != Qt::LeftButton) return;
+  ApplyRange();
   const int row = RowAt(int(Event->position().y()));
   if (row >= 0) FOwner->SelectByUser(row);
 }
 
 void TListBoxView::keyPressEvent(QKeyEvent* Event) {
   if (FOwner == nullptr || FOwner->Count() == 0) return;
+  ApplyRange();
   const int current = FOwner->ItemIndex();
   // Without a selection the first row in sight is where the keys start.
   const int from = current >= 0 ? current : TopRow();
@@ -314,7 +333,10 @@ void TListBox::SelectByUser(int Row) {
   GuardedCall(this, [this] { Click(); });
 }
 
-int TListBox::TopIndex() const { return FImpl->View->TopRow(); }
+int TListBox::TopIndex() const {
+  FImpl->View->ApplyRange();
+  return FImpl->View->TopRow();
+}
 void TListBox::SetTopIndex(int Value) { FImpl->View->SetTopRow(Value); }
 
 int TListBox::InsertPosition(const std::string& S) const {
