@@ -72,12 +72,18 @@ def chat_flood(s):
          b.address, str(RATE), str(SECONDS)], stdout=subprocess.PIPE, text=True)
     started = time.monotonic()
     frames_before = a.frames(1)
+    # Lines shown in each half of the flood: the intake must not fall as the list grows.
+    time.sleep(SECONDS / 2)
+    shown_mid, mid = len(b.chat_items()), time.monotonic()
     out, _ = sender.communicate(timeout=SECONDS + 30)
     flood_time = time.monotonic() - started
     during = (a.frames(1) - frames_before) / flood_time
     sent = int(out.strip() or 0)
+    shown_end, end = len(b.chat_items()), time.monotonic()
     s.log("A sent %d lines in %.1f s; B's video at A meanwhile: %.1f frames a second"
           % (sent, flood_time, during))
+    s.log("B's intake: %.0f lines a second in the first half, %.0f in the second"
+          % (shown_mid / (mid - started), (shown_end - shown_mid) / (end - mid)))
     time.sleep(1)  # what is still queued at B
     shown = len(b.chat_items())
     rss_after = rss_kib(b.process.pid)
