@@ -1,6 +1,6 @@
 # tamblin_embed_resources(<target> FILES <files>...)
-# Embeds the files (layouts, pictures) into <target> and defines
-# FindEmbeddedResource (platform/layout/Resources.h) for it; each file is found
+# Embeds the files (layouts, pictures) into <target>; FindEmbeddedResource
+# (platform/layout/Resources.h) finds them there; each file is found
 # by its name without folder. Relative paths start at the calling folder.
 include_guard(GLOBAL)
 
@@ -31,4 +31,5 @@ function(tamblin_embed_resources target)
     VERBATIM)
   target_sources(${target} PRIVATE ${out})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE platform_layout)
 endfunction()

@@ -110,10 +110,10 @@ TApplication::~TApplication() {
   delete FImpl;
 }
 
-void TApplication::SetTitle(const std::string& Value) {
-  FTitle = Value;
-  QGuiApplication::setApplicationDisplayName(QtText(Value));
-}
+// The title names the program in its boxes only. It is not given to Qt as the
+// display name: Qt would append that to every window's caption, and a
+// window's caption is exactly the text the form sets.
+void TApplication::SetTitle(const std::string& Value) { FTitle = Value; }
 
 void TApplication::FormCreated(TCustomForm* Form) {
   if (FMainForm == nullptr) FMainForm = Form;

@@ -16,18 +16,9 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BitmapQt.h"
 #include "platform/layout/LayoutReader.h"
-#include "platform/layout/Resources.h"
 
 void NotifyControlWindowCreated(TControl* Control);
 void RegisterCoreLayoutClasses();
-
-// Programs that embed files define FindEmbeddedResource in their generated
-// resource source. Every program with forms links the layout reader, also
-// those (tests, tools) that embed nothing: for them this stand-in finds no
-// file, and reading an embedded layout fails with the reader's clear error.
-__attribute__((weak)) const std::string_view* FindEmbeddedResource(std::string_view) {
-  return nullptr;
-}
 
 namespace {
 

@@ -18,6 +18,9 @@
 //
 // ItemIndex is the selected row (-1: none). A selection made by the user
 // runs OnClick; double clicks run OnDblClick and keys OnKeyDown.
+//
+// Only the rows in sight are drawn, and adding a row at either end costs the
+// same however long the list is: a list may grow without bound.
 #include <memory>
 #include <string>
 
@@ -89,7 +92,8 @@ class TListBox : public TWinControl {
   int ItemHeight() const { return FItemHeight; }
   void SetItemHeight(int Value);
   // The frame: bsSingle (the default) or bsNone; a single frame is sunken
-  // and two pixels wide with Ctl3D, one plain pixel without (a flat list).
+  // and two pixels wide with Ctl3D, one pixel of clWindowFrame without (a
+  // flat list).
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);
   bool Ctl3D() const { return FCtl3D; }
@@ -102,6 +106,9 @@ class TListBox : public TWinControl {
 
   // The canvas of the row being drawn (while OnDrawItem runs).
   TCanvas* Canvas() const { return FCanvas.get(); }
+  // The first row in sight (rows scroll one whole row at a time).
+  int TopIndex() const;
+  void SetTopIndex(int Value);
 
   const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
   void SetOnDrawItem(TDrawItemEvent Value);
@@ -117,13 +124,20 @@ class TListBox : public TWinControl {
 
  private:
   friend class TListBoxStrings;
-  friend class TListBoxDelegate;
+  friend class TListBoxView;
   struct TImpl;
   friend struct TImpl;
 
   // The row's pixels: fills a bitmap through Canvas() and DrawItem.
   void PaintRow(int Index, const TRect& Rect, TOwnerDrawState State, TBitmap& Target);
   int InsertPosition(const std::string& S) const;
+  int RowHeight() const;
+  // A row chosen by the mouse or the keys: selected, brought into sight,
+  // and OnClick runs when the selection changed.
+  void SelectByUser(int Row);
+  // A row was inserted (Delta 1) or deleted (-1) at Index: the selection
+  // and the rows in sight follow.
+  void RowsMoved(int Index, int Delta);
   void RowsChanged();
   void ApplyFrame();
   int FrameWidth() const;

@@ -1,7 +1,16 @@
-// Kept apart from the reader: only executables that embed resources define
-// FindEmbeddedResource, and only they call this.
 #include "platform/layout/LayoutReader.h"
 #include "platform/layout/Resources.h"
+
+namespace {
+// Constant-initialised, so it is set before any program code asks.
+TEmbeddedResourceLookup gLookup = nullptr;
+}  // namespace
+
+void SetEmbeddedResourceLookup(TEmbeddedResourceLookup Lookup) { gLookup = Lookup; }
+
+const std::string_view* FindEmbeddedResource(std::string_view name) {
+  return gLookup != nullptr ? gLookup(name) : nullptr;
+}
 
 void ReadLayoutResource(TComponent* root, const std::string& resourceName,
                         const TLayoutHandlers& handlers) {

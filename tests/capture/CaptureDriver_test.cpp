@@ -2,7 +2,10 @@
 // dialogs' questions, the status label and the two bitmap-header routines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <memory>
 
 #include "CaptureTestSupport.h"
 #include "platform/base/Exceptions.h"
@@ -161,14 +164,32 @@ TEST_F(CaptureTest, StartPreviewAsksForTheScaledPreviewAndFramesArrive) {
   auto plan = Driver(0);
   plan->Format = Rgb24(4, 2);
   plan->Frame.assign(std::size_t(ScanLineSize(4 * 24) * 2), 0x80);
+  Form->Show();
   ASSERT_TRUE(Open());
   InitFrameBuffers();
   StartPreview();
   // Each preview frame reaches the frame callback, which loads it.
-  EXPECT_TRUE(PumpUntil([&] { return plan->Grabs >= 3; }));
+  EXPECT_TRUE(PumpUntil([&] { return plan->Grabs >= 12; }));
   ASSERT_NE(FrameBitmap(), nullptr);
   EXPECT_EQ(FrameBitmap()->Width(), 4);
   EXPECT_EQ(FrameBitmap()->Pixel(0, 0), TColor(0x808080));
+  // Scaled: the 4 by 2 frame fills the capture window, which fills the panel,
+  // down to its far corner.
+  const TPoint origin = Panel->ClientOriginInForm();
+  std::unique_ptr<TBitmap> shown = Form->GetFormImage();
+  EXPECT_EQ(shown->Pixel(origin.X + 1, origin.Y + 1), TColor(0x808080));
+  EXPECT_EQ(shown->Pixel(origin.X + Panel->ClientWidth() - 2, origin.Y + Panel->ClientHeight() - 2),
+            TColor(0x808080));
+  // A frame every 33 ms (the window's own default is twice that): a late
+  // tick makes one gap longer, never the typical one shorter.
+  std::vector<double> gaps;
+  for (size_t i = 1; i < plan->GrabTimes.size(); ++i)
+    gaps.push_back(std::chrono::duration<double, std::milli>(plan->GrabTimes[i] - plan->GrabTimes[i - 1]).count());
+  ASSERT_GE(gaps.size(), 10u);
+  std::nth_element(gaps.begin(), gaps.begin() + long(gaps.size() / 2), gaps.end());
+  const double median = gaps[gaps.size() / 2];
+  EXPECT_GE(median, 30.0);
+  EXPECT_LT(median, 55.0);
 }
 
 TEST_F(CaptureTest, EverythingButOpeningDoesNothingWithoutAWindow) {

@@ -52,6 +52,7 @@ std::vector<TVideoSourceControl> TFakeDriver::SourceControls() {
 bool TFakeDriver::GrabFrame(TCapturedFrame& Frame) {
   if (S->Frame.empty()) return false;
   ++S->Grabs;
+  S->GrabTimes.push_back(std::chrono::steady_clock::now());
   Frame.Data = S->Frame.data();
   Frame.Size = S->Frame.size();
   return true;

@@ -35,6 +35,7 @@ struct TFakeDriverPlan {
   std::vector<BITMAPINFOHEADER> FormatRequests;
   int FormatDialogs = 0;
   int Grabs = 0;
+  std::vector<std::chrono::steady_clock::time_point> GrabTimes;
 };
 
 class TFakeDriver : public TCaptureDriver {

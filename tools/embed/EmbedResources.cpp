@@ -1,5 +1,5 @@
 // Build-time tool: writes a C++ source that holds files as string literals
-// and defines FindEmbeddedResource over them.
+// and hands a look-up over them to the layout library at start-up.
 //
 //   tamblin_embed <output.cpp> <name>=<path>...
 //
@@ -86,12 +86,14 @@ int main(int argc, char** argv) {
     std::fprintf(out, "    , %zu)},\n", bytes.size());
   }
   if (files.empty()) std::fputs("  {\"\", std::string_view()},\n", out);
-  std::fputs("};\n\n}  // namespace\n\n"
-             "const std::string_view* FindEmbeddedResource(std::string_view name) {\n"
+  std::fputs("};\n\n"
+             "const std::string_view* FindInTable(std::string_view name) {\n"
              "  auto it = std::lower_bound(std::begin(kResources), std::end(kResources), name,\n"
              "      [](const TEmbedded& e, std::string_view n) { return e.Name < n; });\n"
              "  if (it == std::end(kResources) || it->Name != name || name.empty()) return nullptr;\n"
-             "  return &it->Bytes;\n}\n", out);
+             "  return &it->Bytes;\n}\n\n"
+             "const bool kRegistered = (SetEmbeddedResourceLookup(&FindInTable), true);\n\n"
+             "}  // namespace\n", out);
   bool ok = std::fflush(out) == 0 && !std::ferror(out);
   ok = std::fclose(out) == 0 && ok;
   if (!ok || std::rename(tmp.c_str(), argv[1]) != 0) {

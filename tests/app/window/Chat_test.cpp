@@ -188,6 +188,26 @@ TEST_P(Chat, LinesAreDrawnInTheirSlotsColoursAndOthersInTheListsOwn) {
   EXPECT_EQ(rows.At(5, 40 + 8), rows.At(4, 40 + 8));  // a white icon pixel shows the box behind
 }
 
+// The flat list's one-pixel frame is drawn in the window-frame colour
+// (black), not in the list's font colour, on all four sides.
+TEST_P(Chat, TheChatListsFlatFrameIsBlack) {
+  Start();
+  Application->ProcessMessages();
+  std::unique_ptr<TBitmap> image = Form->GetFormImage();
+  const TPoint origin = Form->ListBox1->ClientOriginInForm();
+  const int w = Form->ListBox1->ClientWidth(), h = Form->ListBox1->ClientHeight();
+  EXPECT_EQ(w, Form->ListBox1->Width() - 2);
+  for (int x : {origin.X - 1, origin.X + w / 2, origin.X + w}) {
+    EXPECT_EQ(image->Pixel(x, origin.Y - 1), clBlack) << "top, x " << x;
+    EXPECT_EQ(image->Pixel(x, origin.Y + h), clBlack) << "bottom, x " << x;
+  }
+  for (int y : {origin.Y, origin.Y + h / 2, origin.Y + h - 1}) {
+    EXPECT_EQ(image->Pixel(origin.X - 1, y), clBlack) << "left, y " << y;
+    EXPECT_EQ(image->Pixel(origin.X + w, y), clBlack) << "right, y " << y;
+  }
+  EXPECT_EQ(image->Pixel(origin.X, origin.Y), clWhite);  // inside: the empty list's white
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLayouts, Chat, testing::Values(kCompactLayout, kWideLayout), PrintLayout);
 
 }  // namespace

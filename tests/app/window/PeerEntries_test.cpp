@@ -134,6 +134,7 @@ TEST_P(PeerEntries, AfterTheCloseDatagramsAreDroppedAndTheListIsGone) {
 TEST_P(PeerEntries, DatagramsOnTheirWayWhileTheWindowIsDestroyedNeverReachIt) {
   Start();
   AddEntry("127.0.0.1", 1);
+  const size_t boxes = Boxes->Boxes().size();  // the start-up's camera box
   for (int i = 0; i < 20; ++i) {
     Peer.SendTo(ControlPort, "Calling|Ann");
     Peer.SendTo(VideoPort, "frame");
@@ -143,6 +144,13 @@ TEST_P(PeerEntries, DatagramsOnTheirWayWhileTheWindowIsDestroyedNeverReachIt) {
   Form = nullptr;
   PumpFor(milliseconds(200));
   EXPECT_EQ(frmMain, nullptr);
+  // A call request handled after all would have flashed, and a line or a
+  // frame handed to the freed window would have failed into a box.
+  EXPECT_EQ(Flashes, 0);
+  EXPECT_EQ(Boxes->Boxes().size(), boxes);
+  // The window gave its ports back, so nothing can still be listening for it.
+  for (int port : {ControlPort, VideoPort, ChatPort})
+    EXPECT_NO_THROW(TTestPeer("127.0.0.1", port)) << "port " << port << " still held";
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, PeerEntries, testing::Values(kCompactLayout, kWideLayout),

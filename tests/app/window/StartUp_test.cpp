@@ -59,6 +59,21 @@ TEST_P(MainWindowTest, BeforeTheFirstActivationEverySlotIsOfflineAndDisabled) {
   EXPECT_EQ(Form->FPeers, nullptr);
 }
 
+// The intervals the shipped layouts give, before any test shortens them.
+TEST_P(MainWindowTest, TheLayoutsTimersAreOffWithTheirIntervals) {
+  Create();
+  for (TTimer* blink : {Form->Timer2, Form->Timer3, Form->Timer4, Form->Timer5}) {
+    EXPECT_FALSE(blink->Enabled()) << blink->Name();
+    EXPECT_EQ(blink->Interval(), 500u) << blink->Name();
+  }
+  for (TTimer* timeOut : {Form->tmrTimeOut1, Form->tmrTimeOut2, Form->tmrTimeOut3, Form->tmrTimeOut4}) {
+    EXPECT_FALSE(timeOut->Enabled()) << timeOut->Name();
+    EXPECT_EQ(timeOut->Interval(), 23000u) << timeOut->Name();
+  }
+  for (TTimer* ring : {Form->Timer1, Form->Timer22, Form->Timer33, Form->Timer44})
+    EXPECT_FALSE(ring->Enabled()) << ring->Name();
+}
+
 TEST_P(MainWindowTest, StartUpWithoutSettingsUsesTheDefaultsAndReportsTheMissingCamera) {
   Start();
   EXPECT_EQ(Form->FRingTone, "");

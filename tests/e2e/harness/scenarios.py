@@ -9,6 +9,7 @@ shows up.
 
 import time
 
+from chat_flood import chat_flood
 from lan import lan_names
 from peer import PeerError, WEBCAM_NOT_FOUND, wait_until
 from session import camera, connect, dial, require_cameras
@@ -262,4 +263,5 @@ SCENARIOS = {
     "camera_formats": (["a", "b", "c", "d", "e"], camera_formats),
     "quality_step_down": (["a", "b"], quality_step_down),
     "lan_names": (["a", "b"], lan_names),
+    "chat_flood": (["a", "b", "c"], chat_flood),
 }

@@ -4,13 +4,12 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 #include "platform/sound/MediaPlayer.h"
 
@@ -19,23 +18,23 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A mono 16-bit PCM WAV of a 440 Hz tone, written by hand.
-void WriteToneWav(const std::string& path, double seconds) {
-  const int rate = 8000;
-  const int samples = int(rate * seconds);
-  std::vector<unsigned char> bytes;
-  auto u32 = [&](unsigned v) { for (int i = 0; i < 4; ++i) bytes.push_back((v >> (8 * i)) & 0xFF); };
-  auto u16 = [&](unsigned v) { for (int i = 0; i < 2; ++i) bytes.push_back((v >> (8 * i)) & 0xFF); };
-  auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-  tag("RIFF"); u32(36 + samples * 2); tag("WAVE");
-  tag("fmt "); u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
-  tag("data"); u32(samples * 2);
-  for (int i = 0; i < samples; ++i)
-    u16(unsigned(short(std::lround(8000 * std::sin(2 * M_PI * 440 * i / rate)))) & 0xFFFF);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+// A one-second 440 Hz tone in each format the settings window offers, made
+// by GStreamer's command-line tool with the encoders scripts/deps installs.
+struct TToneFormat {
+  const char* Extension;
+  const char* Encoder;  // the elements between the raw tone and the file
+};
+const TToneFormat kToneFormats[] = {
+    {"wav", "wavenc"}, {"mp3", "lamemp3enc ! id3v2mux"}, {"wma", "avenc_wmav2 ! avmux_asf"}};
+constexpr auto kToneLength = std::chrono::milliseconds(1000);
+
+bool MakeTone(const TToneFormat& Format, const std::string& Path) {
+  const std::string command =
+      "timeout 60 gst-launch-1.0 -q --gst-disable-segtrap audiotestsrc freq=440 "
+      "samplesperbuffer=1024 num-buffers=22 ! "
+      "audio/x-raw,rate=22050,channels=1 ! audioconvert ! " + std::string(Format.Encoder) +
+      " ! filesink location='" + Path + "' >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
 }
 
 std::string TempPath(const char* name) {
@@ -84,9 +83,11 @@ TEST(MediaPlayer, MissingOrUnnamedFileFailsToOpenAndLeavesThePlayerClosed) {
   EXPECT_EQ(player.Mode(), mpNotReady);
 }
 
-TEST(MediaPlayer, ToneIsPlayedOnceOrRefusedAtOnceWithoutAnAudioDevice) {
-  std::string path = TempPath("ring.wav");
-  WriteToneWav(path, 0.3);
+class RingTone : public testing::TestWithParam<TToneFormat> {};
+
+TEST_P(RingTone, IsPlayedOnceToItsEndOrRefusedAtOnceWithoutAnAudioDevice) {
+  const std::string path = TempPath((std::string("ring.") + GetParam().Extension).c_str());
+  ASSERT_TRUE(MakeTone(GetParam(), path)) << "gst-launch-1.0 could not make " << path;
   TMediaPlayer player(nullptr);
   player.SetFileName(path);
   if (!HasAudioOutput()) {
@@ -105,9 +106,12 @@ TEST(MediaPlayer, ToneIsPlayedOnceOrRefusedAtOnceWithoutAnAudioDevice) {
   ExpectQuick([&] { player.Open(); });
   EXPECT_EQ(player.Mode(), mpStopped);
   player.Play();
-  EXPECT_TRUE(PumpUntil([&] { return player.Mode() == mpPlaying; }, 5s));
-  // Played once: it stops by itself at the end.
+  ASSERT_TRUE(PumpUntil([&] { return player.Mode() == mpPlaying; }, 5s));
+  const auto started = Clock::now();
+  // Played once: it stops by itself at the end, and not before the tone has
+  // sounded (a file that cannot be decoded stops at once).
   EXPECT_TRUE(PumpUntil([&] { return player.Mode() == mpStopped; }, 10s));
+  EXPECT_GE(Clock::now() - started, kToneLength * 6 / 10);
   player.Play();
   EXPECT_TRUE(PumpUntil([&] { return player.Mode() == mpPlaying; }, 5s));
   player.Stop();
@@ -116,6 +120,11 @@ TEST(MediaPlayer, ToneIsPlayedOnceOrRefusedAtOnceWithoutAnAudioDevice) {
   EXPECT_EQ(player.Mode(), mpNotReady);
   std::remove(path.c_str());
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryOfferedFormat, RingTone, testing::ValuesIn(kToneFormats),
+                         [](const testing::TestParamInfo<TToneFormat>& Info) {
+                           return std::string(Info.param.Extension);
+                         });
 
 TEST(MediaPlayer, FileThatIsNoSoundNeverPlays) {
   std::string path = TempPath("garbage.wav");

@@ -3,6 +3,9 @@
 // manager's registry that never keeps a freed control or manager.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "SkProbes.h"
 #include "platform/base/Exceptions.h"
 #include "platform/graphics/Font.h"
@@ -311,17 +314,42 @@ TEST(SkStyleManagerTest, ControlFreedWhileItsManagerIsMarkedLeavesTheList) {
   EXPECT_EQ(manager->ControlCount(), 0);
 }
 
+// What is freed when, and what the manager still listed when it went.
+template <class TBase>
+struct TLogged : TBase {
+  TLogged(TComponent* AOwner, std::vector<std::string>& Log, std::string Name)
+      : TBase(AOwner), FLog(Log), FName(std::move(Name)) {}
+  ~TLogged() override { FLog.push_back(FName); }
+  std::vector<std::string>& FLog;
+  std::string FName;
+};
+
+struct TLoggedManager : TSkStyleManager {
+  TLoggedManager(TComponent* AOwner, std::vector<std::string>& Log)
+      : TSkStyleManager(AOwner), FLog(Log) {}
+  ~TLoggedManager() override {
+    FLog.push_back("manager listing " + std::to_string(ControlCount()));
+  }
+  std::vector<std::string>& FLog;
+};
+
 TEST(SkStyleManagerTest, FormFreesParentedControlsBeforeTheirOwnedManager) {
+  std::vector<std::string> log;
   auto* form = new TForm(nullptr);
-  auto* manager = new TSkStyleManager(form);
-  auto* panel = new TProbePanel(form);
+  auto* manager = new TLoggedManager(form, log);
+  auto* panel = new TLogged<TProbePanel>(form, log, "panel");
   panel->SetParent(form);
-  auto* button = new TProbeButton(form);
+  auto* button = new TLogged<TProbeButton>(form, log, "button");
   button->SetParent(panel);
   panel->SetSkStyleManager(manager);
   button->SetSkStyleManager(manager);
-  delete form;  // the sanitizer build reports any use of a freed control here
-  SUCCEED();
+  EXPECT_EQ(manager->ControlCount(), 2);
+  delete form;  // the sanitizer build also reports any use of a freed control here
+  ASSERT_EQ(log.size(), 3u);
+  // Both controls went first, each leaving the list, so the manager, freed
+  // last, had nobody left to tell.
+  EXPECT_EQ(log[2], "manager listing 0");
+  EXPECT_TRUE((log[0] == "panel" && log[1] == "button") || (log[0] == "button" && log[1] == "panel"));
 }
 
 }  // namespace
