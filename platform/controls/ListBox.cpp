@@ -202,7 +202,10 @@ void TListBoxView::paintEvent(QPaintEvent* Event) {
   for (int row = TopRow(); row < FOwner->Count() && y < viewport()->height(); ++row, y += height) {
     if (y + height <= dirty.top() || y > dirty.bottom()) continue;
     TOwnerDrawState state = 0;
-    if (row == selected) state |= odSelected | (hasFocus() ? odFocused : 0);
+    if (row == selected) {
+      state |= odSelected;
+      if (hasFocus()) state |= odFocused;
+    }
     if (!FOwner->Enabled()) state |= odDisabled;
     if (FRow.Width() != width || FRow.Height() != height) FRow.SetSize(width, height);
     FOwner->PaintRow(row, Bounds(0, y, width, height), state, FRow);
