@@ -12,9 +12,11 @@
 #include "dialogs/Settings.h"
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
+#include "widgets/gx/GxRegistration.h"
 
 void CreateProgramWindows() {
   RegisterProgramLayoutClasses();
+  RegisterGxGraphics();
   Application->CreateForm(frmMain);
   Application->CreateForm(frmIP);
   Application->CreateForm(frmSettings);
@@ -38,5 +40,6 @@ int Corvel(int argc, char** argv) {
     return 1;
   }
   Application->Run();
+  UnregisterGxGraphics();
   return 0;
 }

@@ -254,6 +254,18 @@ void TScreen::SetCursor(TCursor Value) {
   }
 }
 
+HCURSOR TScreen::Cursors(TCursor Index) const {
+  auto found = FCursors.find(Index);
+  return found == FCursors.end() ? nullptr : found->second;
+}
+
+void TScreen::SetCursors(TCursor Index, HCURSOR Value) {
+  if (Value == nullptr)
+    FCursors.erase(Index);
+  else
+    FCursors[Index] = std::move(Value);
+}
+
 TCustomForm* TScreen::ActiveForm() const {
   return Application != nullptr ? Application->ActiveForm() : nullptr;
 }
