@@ -363,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(Handlers, GxGIFAnimatorFreedByItsHandler,
                                   (Info.param.Async ? "Async" : "Sync");
                          });
 
-TEST(GxGIFAnimator, AnInvisibleAnimatorKeepsItsFrame) {
+TEST(GxGIFAnimator, AnInvisibleAnimatorOrOnePaintedAsACopyKeepsItsFrame) {
   auto form = ShownForm();
   TGxGIFAnimator* a = PlaceAnimator(form.get());
   auto gif = ThreeFrames(50);
@@ -373,7 +373,12 @@ TEST(GxGIFAnimator, AnInvisibleAnimatorKeepsItsFrame) {
   a->SetAnimate(true);
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(a->FrameIndex(), 1);
+  // Nor does one while it is being painted as a copy under another control.
+  a->SetControlState(csPaintCopy);
   a->SetVisible(true);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(a->FrameIndex(), 1);
+  a->SetControlState(0);
   EXPECT_TRUE(PumpUntil([&] { return a->FrameIndex() != 1; }, 1000));
 }
 
