@@ -13,9 +13,13 @@
 # the whole screen; each later frame covers only the three dots that change
 # colour, everything else in it transparent.
 import math
+import os
 import re
 import struct
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gif_lzw import lzw_image_data  # noqa: E402
 
 W = H = 32
 DOTS = 12
@@ -63,52 +67,6 @@ def picture(k, dots):
     return px
 
 
-def lzw(px):
-    clear, eoi = 256, 257
-    out = bytearray()
-    acc = [0, 0]
-
-    def emit(code, width):
-        acc[0] |= code << acc[1]
-        acc[1] += width
-        while acc[1] >= 8:
-            out.append(acc[0] & 255)
-            acc[0] >>= 8
-            acc[1] -= 8
-
-    def reset():
-        return {(i,): i for i in range(256)}, 258, 9
-
-    table, next_code, width = reset()
-    emit(clear, width)
-    w = ()
-    for p in px:
-        wp = w + (p,)
-        if wp in table:
-            w = wp
-            continue
-        emit(table[w], width)
-        table[wp] = next_code
-        if next_code == (1 << width) and width < 12:
-            width += 1
-        next_code += 1
-        if next_code >= 4000:
-            emit(clear, width)
-            table, next_code, width = reset()
-        w = (p,)
-    emit(table[w], width)
-    emit(eoi, width)
-    if acc[1]:
-        out.append(acc[0] & 255)
-    blocks = bytearray([8])
-    for i in range(0, len(out), 255):
-        chunk = out[i:i + 255]
-        blocks.append(len(chunk))
-        blocks += chunk
-    blocks.append(0)
-    return bytes(blocks)
-
-
 def bounds(px):
     xs = [i % W for i, v in enumerate(px) if v]
     ys = [i // W for i, v in enumerate(px) if v]
@@ -131,7 +89,7 @@ def spinner():
         rows = [px[y * W + left:y * W + right] for y in range(top, bottom)]
         gif += b"\x21\xF9\x04\x05" + struct.pack("<H", 10) + b"\x00\x00"
         gif += b"\x2C" + struct.pack("<HHHHB", left, top, right - left, bottom - top, 0)
-        gif += lzw([v for row in rows for v in row])
+        gif += lzw_image_data([v for row in rows for v in row], 8)
     gif += b"\x3B"
     return bytes(gif)
 

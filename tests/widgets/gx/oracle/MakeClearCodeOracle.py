@@ -11,6 +11,10 @@ import struct
 import sys
 from PIL import Image
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "..",
+                                "tools", "pictures"))
+from gif_lzw import lzw_image_data  # noqa: E402
+
 W, H = 13, 7
 
 
@@ -19,78 +23,11 @@ def pixels(bits):
     return [(x // 2 + y * 3 + (x * y) % 5) % n for y in range(H) for x in range(W)]
 
 
-def lzw(px, min_size, clears):
-    """LZW data (sub-blocks and terminator) of px; clears maps a pixel
-    position (0 = start, len(px) = before the end code) to the number of
-    clear codes written there."""
-    clear, end = 1 << min_size, (1 << min_size) + 1
-    out = bytearray()
-    acc = [0, 0]
-
-    def emit(code, width):
-        acc[0] |= code << acc[1]
-        acc[1] += width
-        while acc[1] >= 8:
-            out.append(acc[0] & 255)
-            acc[0] >>= 8
-            acc[1] -= 8
-
-    def fresh():
-        return {(i,): i for i in range(clear)}, clear + 2, min_size + 1
-
-    table, next_code, width = fresh()
-
-    def emit_clears(n, width):
-        for _ in range(n):
-            emit(clear, width)
-            width = min_size + 1
-        return width
-
-    def step(width, next_code):
-        # The reader adds an entry for every code after the first: keep its width.
-        if next_code == (1 << width) and width < 12:
-            width += 1
-        return width, next_code + 1
-
-    width = emit_clears(clears.get(0, 1), width)
-    w = ()
-    for i, p in enumerate(px):
-        if i > 0 and i in clears:
-            emit(table[w], width)
-            width, next_code = step(width, next_code)
-            emit_clears(clears[i], width)
-            table, next_code, width = fresh()
-            w = ()
-        wp = w + (p,)
-        if wp in table:
-            w = wp
-            continue
-        if w:
-            emit(table[w], width)
-            table[wp] = next_code
-            width, next_code = step(width, next_code)
-        w = (p,)
-    emit(table[w], width)
-    width, next_code = step(width, next_code)
-    if len(px) in clears:
-        width = emit_clears(clears[len(px)], width)
-    emit(end, width)
-    if acc[1]:
-        out.append(acc[0] & 255)
-    data = bytearray([min_size])
-    for i in range(0, len(out), 255):
-        chunk = out[i:i + 255]
-        data.append(len(chunk))
-        data += chunk
-    data.append(0)
-    return bytes(data)
-
-
 def gif(bits, px, clears):
     n = 1 << bits
     table = b"".join(bytes([(i * 37) & 255, (i * 91 + 40) & 255, (255 - i * 13) & 255]) for i in range(n))
     head = b"GIF89a" + struct.pack("<HHBBB", W, H, 0x80 | (bits - 1), 0, 0) + table
-    block = b"\x2C" + struct.pack("<HHHHB", 0, 0, W, H, 0) + lzw(px, max(2, bits), clears)
+    block = b"\x2C" + struct.pack("<HHHHB", 0, 0, W, H, 0) + lzw_image_data(px, max(2, bits), clears)
     return head + block + b"\x3B"
 
 
