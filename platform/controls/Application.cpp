@@ -121,7 +121,7 @@ void TApplication::Run() {
   FRunning = true;
   if (FMainForm != nullptr && !FMainForm->Visible())
     GuardedCall(FMainForm, [this] { FMainForm->Show(); });
-  RunModalLoop([this] { return FTerminated; });
+  RunModalLoop([this] { return FTerminated.load(); });
   // Calls handed over while the loop was ending (a window that frees itself
   // once its own callback has returned, say) still run: after Run nothing
   // drains them, and what they were to free would be left behind.

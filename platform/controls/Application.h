@@ -3,6 +3,7 @@
 // for exceptions that escape event handlers. One exists per program; it sets
 // the global Application (and Screen) and must be made first, on the thread
 // that will run the user interface.
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <map>
@@ -93,7 +94,7 @@ class TApplication : public TComponent {
   std::string FTitle;
   TCustomForm* FMainForm = nullptr;
   TCustomForm* FActiveForm = nullptr;
-  bool FTerminated = false;
+  std::atomic<bool> FTerminated{false};  // timer workers ask Terminated()
   bool FRunning = false;
   TExceptionEvent FOnException;
   struct TImpl;

@@ -268,7 +268,7 @@ class TControl : public TComponent {
   int FWidth = 0;
   int FHeight = 0;
   TAlign FAlign = alNone;
-  bool FVisible = true;
+  std::atomic<bool> FVisible{true};  // a timer's worker asks Showing()
   bool FEnabled = true;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   std::atomic<TControlState> FControlState{0};
