@@ -214,7 +214,9 @@ void TGxTimer::RunInMainThread(const std::function<void()>& Method) {
     Method();
     return;
   }
-  HandOver(FLink, Method);
+  // A copy: Method may free this timer, and FLink with it.
+  const std::shared_ptr<TTimerLink> link = FLink;
+  HandOver(link, Method);
 }
 
 void TGxTimer::FireTimer() {
