@@ -13,9 +13,11 @@
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
 #include "platform/netbrowse/ComputerAnnouncement.h"
+#include "widgets/gx/GxRegistration.h"
 
 void CreateProgramWindows() {
   RegisterProgramLayoutClasses();
+  RegisterGxGraphics();
   Application->CreateForm(frmMain);
   Application->CreateForm(frmIP);
   Application->CreateForm(frmSettings);
@@ -41,5 +43,6 @@ int Corvel(int argc, char** argv) {
     return 1;
   }
   Application->Run();
+  UnregisterGxGraphics();
   return 0;
 }

@@ -18,5 +18,8 @@ TfrmExport::TfrmExport(TComponent* AOwner) : TForm(AOwner) {
 }
 
 TfrmExport::~TfrmExport() {
+  // The spinner's worker looks at the window; it stops (a tick under way
+  // ends first) before the window takes its controls apart.
+  GxGIFAnimator1->SetAnimate(false);
   if (frmExport == this) frmExport = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Persistent objects and components: ownership (an owner frees what it owns),
 // names, tags, component state and removal notifications.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -89,5 +90,5 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> FFreeNotifies;
   std::string FName;
   long FTag = 0;
-  TComponentState FComponentState = 0;
+  std::atomic<TComponentState> FComponentState{0};  // timer workers ask IsDestroying()
 };

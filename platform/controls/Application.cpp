@@ -124,7 +124,7 @@ void TApplication::Run() {
   FRunning = true;
   if (FMainForm != nullptr && !FMainForm->Visible())
     GuardedCall(FMainForm, [this] { FMainForm->Show(); });
-  RunModalLoop([this] { return FTerminated; });
+  RunModalLoop([this] { return FTerminated.load(); });
   // Calls handed over while the loop was ending (a window that frees itself
   // once its own callback has returned, say) still run: after Run nothing
   // drains them, and what they were to free would be left behind.
@@ -255,6 +255,18 @@ void TScreen::SetCursor(TCursor Value) {
   } else {
     QApplication::setOverrideCursor(QtCursorOf(Value));
   }
+}
+
+HCURSOR TScreen::Cursors(TCursor Index) const {
+  auto found = FCursors.find(Index);
+  return found == FCursors.end() ? nullptr : found->second;
+}
+
+void TScreen::SetCursors(TCursor Index, HCURSOR Value) {
+  if (Value == nullptr)
+    FCursors.erase(Index);
+  else
+    FCursors[Index] = std::move(Value);
 }
 
 TCustomForm* TScreen::ActiveForm() const {

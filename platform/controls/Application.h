@@ -3,14 +3,17 @@
 // for exceptions that escape event handlers. One exists per program; it sets
 // the global Application (and Screen) and must be made first, on the thread
 // that will run the user interface.
+#include <atomic>
 #include <exception>
 #include <functional>
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "platform/base/Component.h"
 #include "platform/controls/Control.h"
+#include "platform/graphics/Icon.h"
 
 class TCustomForm;
 
@@ -91,7 +94,7 @@ class TApplication : public TComponent {
   std::string FTitle;
   TCustomForm* FMainForm = nullptr;
   TCustomForm* FActiveForm = nullptr;
-  bool FTerminated = false;
+  std::atomic<bool> FTerminated{false};  // timer workers ask Terminated()
   bool FRunning = false;
   TExceptionEvent FOnException;
   struct TImpl;
@@ -109,12 +112,18 @@ class TScreen {
   // crDefault: each control's own cursor; anything else overrides all.
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);
+  // The cursor table: the picture of a cursor id of the program's own (null
+  // while the id has none). The host's own cursors need no entry; a control
+  // or the screen set to an id of the table shows its picture.
+  HCURSOR Cursors(TCursor Index) const;
+  void SetCursors(TCursor Index, HCURSOR Value);
   TCustomForm* ActiveForm() const;
   // The focused control of the active form (nullptr when none).
   TWinControl* ActiveControl() const;
 
  private:
   TCursor FCursor = crDefault;
+  std::map<TCursor, HCURSOR> FCursors;
 };
 
 extern TScreen* Screen;

@@ -1,6 +1,8 @@
 #include "platform/controls/Control.h"
 
 #include <QCursor>
+#include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include "platform/base/Exceptions.h"
@@ -11,6 +13,7 @@
 #include "platform/controls/Form.h"
 #include "platform/controls/QtText.h"
 #include "platform/graphics/Font.h"
+#include "platform/graphics/IconFile.h"
 
 namespace {
 
@@ -40,7 +43,26 @@ Qt::CursorShape QtCursorShape(TCursor Cursor) {
 }  // namespace
 
 // Used by the bridge to show a windowless control's cursor on its parent.
-QCursor QtCursorOf(TCursor Cursor) { return QCursor(QtCursorShape(Cursor)); }
+// A cursor of the screen's table: its picture, see-through where its mask
+// says so, and its hot spot.
+static QCursor TableCursor(const TIconFile& File) {
+  const TIconImage& image = File.Images[std::size_t(ChooseIconImage(File.Images))];
+  QImage picture(image.Width, image.Height, QImage::Format_ARGB32);
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x) {
+      const TRGBQuad q = image.Pixel(x, y);
+      const int alpha = image.HasAlpha ? q.rgbReserved : image.SeeThrough(x, y) ? 0 : 255;
+      picture.setPixel(x, y, qRgba(q.rgbRed, q.rgbGreen, q.rgbBlue, alpha));
+    }
+  return QCursor(QPixmap::fromImage(picture), image.HotSpotX, image.HotSpotY);
+}
+
+QCursor QtCursorOf(TCursor Cursor) {
+  if (Screen != nullptr)
+    if (HCURSOR table = Screen->Cursors(Cursor); table != nullptr && !table->Images.empty())
+      return TableCursor(*table);
+  return QCursor(QtCursorShape(Cursor));
+}
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
   RegisterLiveControl(this);

@@ -9,6 +9,7 @@
 // control messages (CMEnabledChanged, CMMouseEnter, WMSize, ...). Each runs
 // synchronously, inside the setter or the input event that caused it; an
 // override that wants the standard behaviour calls the inherited one.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,6 +79,12 @@ enum TControlStyleFlag : unsigned {
 };
 using TControlStyle = unsigned;
 
+// Control state flags (a set): what is being done with a control right now.
+enum TControlStateFlag : unsigned {
+  csPaintCopy = 1u << 0,  // it is being painted as a copy, under another control
+};
+using TControlState = unsigned;
+
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
@@ -131,6 +138,9 @@ class TControl : public TComponent {
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+  // Readable from any thread (a timer's worker asks it).
+  TControlState ControlState() const { return FControlState.load(); }
+  void SetControlState(TControlState Value) { FControlState = Value; }
 
   // Setting Color turns ParentColor off; ParentColor True takes the parent's
   // colour now and whenever it changes.
@@ -258,9 +268,10 @@ class TControl : public TComponent {
   int FWidth = 0;
   int FHeight = 0;
   TAlign FAlign = alNone;
-  bool FVisible = true;
+  std::atomic<bool> FVisible{true};  // a timer's worker asks Showing()
   bool FEnabled = true;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  std::atomic<TControlState> FControlState{0};
   TColor FColor = clWindow;
   bool FParentColor = true;
   std::unique_ptr<TFont> FFont;

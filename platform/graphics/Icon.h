@@ -16,6 +16,12 @@
 
 struct TIconFile;
 
+// An icon or cursor as the host hands it out (LoadIcon, LoadCursor): the
+// images of one loaded file, shared by everything that holds it and never
+// changed; null for none.
+using HICON = std::shared_ptr<const TIconFile>;
+using HCURSOR = HICON;
+
 // The host's texts for icons.
 inline constexpr const char* SInvalidIcon = "Icon image is not valid";
 inline constexpr const char* SChangeIconSize = "Cannot change the size of an icon";
@@ -43,6 +49,10 @@ class TIcon : public TGraphic {
   bool Transparent() const override { return true; }
   // Icons are always transparent; setting changes nothing.
   void SetTransparent(bool) override {}
+
+  // The icon's images as a handle; setting one (null: empty) replaces them.
+  HICON Handle() const { return FFile; }
+  void SetHandle(HICON Value) { SetFile(std::move(Value)); }
 
   // Number of images in the file and the index of the current one (-1 while empty).
   int ImageCount() const;

@@ -10,10 +10,13 @@
 //   glyph_*.bmp               16 x 16 button glyphs
 //   chat_icon.bmp             24 x 24 icon of every chat line
 //   contact_icon.bmp          24 x 24 icon of every address book row
+//   GX_HANDCUR.cur            the widgets' hand cursor, 32 x 32
+//   GX_DRAGCUR.cur            the widgets' drag cursor, 32 x 32
 //
 // Glyphs and the header icon are see-through where they show their
 // bottom-left pixel's colour (fuchsia); their edges are smoothed against the
-// colour they are shown on. The chat icon's white is see-through.
+// colour they are shown on. The chat icon's white is see-through. Cursors are
+// 32-bit with an alpha channel, their mask clear wherever a shape touched.
 //
 // Every shape is a test of a point; a pixel's coverage is the share of its
 // 4 x 4 sample points inside the shape, so the output is the same on every
@@ -91,6 +94,36 @@ class TCanvasF {
       }
     }
     return result;
+  }
+
+  // The picture as a cursor file of one 32-bit image with its hot spot:
+  // alpha from the coverage, the mask see-through where nothing was drawn.
+  std::vector<Byte> ToCursor(int HotX, int HotY) const {
+    const int maskStride = (FW + 31) / 32 * 4;
+    const int imageBytes = 40 + FW * FH * 4 + maskStride * FH;
+    std::vector<Byte> out;
+    auto u16 = [&](int v) { out.push_back(Byte(v)); out.push_back(Byte(v >> 8)); };
+    auto u32 = [&](int v) { u16(v & 0xFFFF); u16(v >> 16); };
+    u16(0), u16(2), u16(1);  // cursor file, one image
+    out.push_back(Byte(FW)), out.push_back(Byte(FH)), out.push_back(0), out.push_back(0);
+    u16(HotX), u16(HotY), u32(imageBytes), u32(6 + 16);
+    u32(40), u32(FW), u32(FH * 2), u16(1), u16(32), u32(0), u32(FW * FH * 4), u32(0), u32(0),
+        u32(0), u32(0);
+    for (int y = FH - 1; y >= 0; --y)
+      for (int x = 0; x < FW; ++x) {
+        size_t i = size_t(y * FW + x);
+        const double a = FCover[i];
+        const TRgb& c = FPixels[i];
+        for (double v : {c.B, c.G, c.R}) out.push_back(Byte(std::clamp(int(std::lround(v)), 0, 255)));
+        out.push_back(Byte(std::lround(a * 255)));
+      }
+    for (int y = FH - 1; y >= 0; --y) {
+      std::vector<Byte> row(size_t(maskStride), 0);
+      for (int x = 0; x < FW; ++x)
+        if (FCover[size_t(y * FW + x)] == 0) row[size_t(x / 8)] |= Byte(0x80 >> (x % 8));
+      out.insert(out.end(), row.begin(), row.end());
+    }
+    return out;
   }
 
  private:
@@ -267,6 +300,57 @@ TCanvasF ContactIcon() {  // a person's head and shoulders, on white
   return c;
 }
 
+TShape Polygon(std::vector<std::pair<double, double>> Points) {
+  return [=](double x, double y) {
+    bool inside = false;
+    for (size_t i = 0, j = Points.size() - 1; i < Points.size(); j = i++) {
+      const auto [xi, yi] = Points[i];
+      const auto [xj, yj] = Points[j];
+      if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) inside = !inside;
+    }
+    return inside;
+  };
+}
+
+constexpr TRgb kBlack = Rgb(0, 0, 0);
+constexpr TRgb kWhite = Rgb(255, 255, 255);
+
+// A hand pointing up with its index finger; the hot spot is the fingertip.
+TCanvasF HandCursor() {
+  TCanvasF c(32, 32, kBlack);
+  struct TStroke {
+    double X1, Y1, X2, Y2, W;
+  };
+  const TStroke fingers[] = {{11.5, 3.5, 11.5, 17, 4.4},   // index
+                             {15.8, 12.5, 15.8, 18, 4},    // middle
+                             {19.8, 13.5, 19.8, 19, 4},    // ring
+                             {23.6, 15, 23.6, 20, 3.6},    // little
+                             {6, 17.5, 9.5, 22, 3.8}};     // thumb
+  const TShape palm = RoundBox(9, 15.5, 25.6, 28.5, 3.5);
+  const TShape palmOutline = RoundBox(7.8, 14.3, 26.8, 29.7, 4.5);
+  for (const TStroke& f : fingers) c.Draw(Stroke(f.X1, f.Y1, f.X2, f.Y2, f.W + 2.4), kBlack);
+  c.Draw(palmOutline, kBlack);
+  for (const TStroke& f : fingers) c.Draw(Stroke(f.X1, f.Y1, f.X2, f.Y2, f.W), kWhite);
+  c.Draw(palm, kWhite);
+  return c;
+}
+
+// The arrow with a box under it: something being dragged; the hot spot is
+// the arrow's point.
+TCanvasF DragCursor() {
+  TCanvasF c(32, 32, kBlack);
+  c.Draw(Polygon({{1, 1}, {1, 19}, {5.6, 14.8}, {8.8, 22}, {12, 20.6}, {8.9, 13.6}, {14.6, 13.6}}),
+         kBlack);
+  c.Draw(Polygon({{2.3, 4.2}, {2.3, 16}, {5.9, 12.6}, {9.4, 20.3}, {10.4, 19.9}, {6.9, 12.3},
+                  {11.4, 12.3}}),
+         kWhite);
+  c.Draw(Box(14, 19, 28, 29), kBlack);
+  c.Draw(Box(15.2, 20.2, 26.8, 27.8), kWhite);
+  c.Draw(Box(17, 22, 25, 23.2), Rgb(96, 96, 96));
+  c.Draw(Box(17, 24.6, 23, 25.8), Rgb(96, 96, 96));
+  return c;
+}
+
 void WriteBytes(const std::string& Path, const void* Data, size_t Size) {
   TFileStream out(Path, fmCreate);
   out.WriteBuffer(Data, int(Size));
@@ -308,6 +392,10 @@ int main(int argc, char** argv) {
     WriteBmp(dir + "chat_icon.bmp", ChatIcon(), nullptr);
     WriteBmp(dir + "glyph_save.bmp", GlyphSave(), &kKey);
     WriteBmp(dir + "contact_icon.bmp", ContactIcon(), nullptr);
+    const std::vector<Byte> hand = HandCursor().ToCursor(11, 1);
+    WriteBytes(dir + "GX_HANDCUR.cur", hand.data(), hand.size());
+    const std::vector<Byte> drag = DragCursor().ToCursor(1, 1);
+    WriteBytes(dir + "GX_DRAGCUR.cur", drag.data(), drag.size());
   } catch (const Exception& e) {
     std::fprintf(stderr, "tamblin_pictures: %s\n", e.Message().c_str());
     return 1;

@@ -9,6 +9,7 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Form.h"
+#include "platform/controls/ResourcePictures.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Graphic.h"
 
@@ -23,6 +24,25 @@ struct TGraphicControlPainter : TGraphicControl {
   using TGraphicControl::Paint;
 };
 
+// Marks a control as being painted as a copy for as long as it lives; a mark
+// that was there before stays.
+class TPaintCopyMark {
+ public:
+  explicit TPaintCopyMark(TControl* Control)
+      : FControl(Control), FHad(Control->ControlState() & csPaintCopy) {
+    if (!FHad) FControl->SetControlState(FControl->ControlState() | csPaintCopy);
+  }
+  ~TPaintCopyMark() {
+    if (!FHad) FControl->SetControlState(FControl->ControlState() & ~TControlState(csPaintCopy));
+  }
+  TPaintCopyMark(const TPaintCopyMark&) = delete;
+  TPaintCopyMark& operator=(const TPaintCopyMark&) = delete;
+
+ private:
+  TControl* FControl;
+  bool FHad;
+};
+
 bool Intersects(const TRect& A, const TRect& B) {
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
@@ -30,6 +50,7 @@ bool Intersects(const TRect& A, const TRect& B) {
 // Paints a windowless sibling into Surface (the parent's buffer) within Clip
 // (parent coordinates), through the sibling's own canvas.
 void PaintSiblingCopy(TGraphicControl* Sibling, TBitmap* Surface, const TRect& Clip) {
+  TPaintCopyMark mark(Sibling);
   TCanvas* canvas = Sibling->Canvas();
   canvas->Lock();
   if (canvas->Surface() != nullptr) {  // it is painting itself right now
@@ -132,6 +153,7 @@ void PaintParentBackground(TControl* Control, TCanvas* Canvas) {
   if (Control == nullptr || Control->Parent() == nullptr) return;
   TWinControl* parent = Control->Parent();
   const TRect self = Control->BoundsRect();
+  TPaintCopyMark mark(parent);
 
   // A parent that paints on its own canvas is held to the control's area.
   auto* custom = dynamic_cast<TCustomControl*>(parent);
@@ -170,6 +192,11 @@ void PaintParentBackground(TControl* Control, TCanvas* Canvas) {
 }
 
 // ---------------------------------------------------------------------------
+
+void RegisterGxCursors() {
+  Screen->SetCursors(crHandCursor, LoadCursor(HInstance, HandCursorResource));
+  Screen->SetCursors(crDragCursor, LoadCursor(HInstance, DragCursorResource));
+}
 
 void InstallLockedBitmapDraw() { EnableLockedBitmapDraw(); }
 

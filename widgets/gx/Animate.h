@@ -19,9 +19,16 @@
 class TCanvas;
 class TGraphic;
 
-// Cursor ids of the widgets' hand and drag cursors.
+// Cursor ids of the widgets' hand and drag cursors, and the names of their
+// cursor resources.
 inline constexpr TCursor crHandCursor = 14000;
 inline constexpr TCursor crDragCursor = 14001;
+inline constexpr const char* HandCursorResource = "GX_HANDCUR";
+inline constexpr const char* DragCursorResource = "GX_DRAGCUR";
+
+// Enters the hand and drag cursors into the screen's cursor table (at
+// program start; the application object must exist).
+void RegisterGxCursors();
 
 // The text of "not offered" operations.
 inline constexpr const char* SNotImplemented = "Function not yet implemented";

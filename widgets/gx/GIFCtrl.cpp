@@ -28,6 +28,7 @@ TGxGIFAnimator::TGxGIFAnimator(TComponent* AOwner) : TGxImageControl(AOwner) {
 }
 
 TGxGIFAnimator::~TGxGIFAnimator() {
+  *FAlive = false;
   Destroying();
   FOnStart = nullptr;
   FOnStop = nullptr;
@@ -114,8 +115,9 @@ void TGxGIFAnimator::SetFrameIndex(int Value) {
   // The timer is retimed outside the paint lock: a tick holds the timer's
   // own lock before it takes the paint lock.
   if (FImage->FrameCount() > 0) RetimeFrame();
+  const auto alive = FAlive;
   DoFrameChanged();
-  ContentChanged();
+  if (*alive) ContentChanged();
 }
 
 void TGxGIFAnimator::SetAsyncDrawing(bool Value) {
@@ -141,8 +143,9 @@ void TGxGIFAnimator::SetAnimate(bool Value) {
   // A stop handed over by the last tick may have run while this waited.
   if (!FAnimate) return;
   FAnimate = false;
+  const auto alive = FAlive;
   DoStop();
-  ContentChanged();
+  if (*alive) ContentChanged();
 }
 
 Cardinal TGxGIFAnimator::FrameDelayMs() const {
@@ -205,7 +208,8 @@ void TGxGIFAnimator::HandleImageChange(TObject* /*Sender*/) {
 }
 
 void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
-  if (!Visible() || FImage->FrameCount() < 2 || Parent() == nullptr || !Parent()->Showing())
+  if ((ControlState() & csPaintCopy) || !Visible() || FImage->FrameCount() < 2 ||
+      Parent() == nullptr || !Parent()->Showing())
     return;
   bool announce = false, stopAfterThis = false;
   EnterPaintLock();
@@ -235,8 +239,13 @@ void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
   stopAfterThis = !FLoop && FFrameIndex == 0;
   LeavePaintLock();
 
-  // No lock is held while work is handed to the user-interface thread.
-  if (announce) FFrameTimer->RunInMainThread([this] { DoFrameChanged(); });
+  // No lock is held while work is handed to the user-interface thread. Its
+  // handlers may free the animator (and the timer this tick runs on).
+  const auto alive = FAlive;
+  if (announce) {
+    FFrameTimer->RunInMainThread([this] { DoFrameChanged(); });
+    if (!*alive) return;
+  }
   RepaintFromAnyThread();
   if (stopAfterThis) FFrameTimer->RunInMainThread([this] { StopAnimation(); });
 }
@@ -351,15 +360,17 @@ void TGxGIFAnimator::DrawContent() {
 
 // ---------------------------------------------------------------------------
 
-void TGxGIFAnimator::DoChange() {
-  if (FOnChange) FOnChange(this);
+// Each event runs a copy of its handler: the handler may free the animator,
+// and with it the handler stored here.
+namespace {
+void Fire(const TNotifyEvent& Event, TObject* Sender) {
+  if (!Event) return;
+  const TNotifyEvent handler = Event;
+  handler(Sender);
 }
-void TGxGIFAnimator::DoFrameChanged() {
-  if (FOnFrameChanged) FOnFrameChanged(this);
-}
-void TGxGIFAnimator::DoStart() {
-  if (FOnStart) FOnStart(this);
-}
-void TGxGIFAnimator::DoStop() {
-  if (FOnStop) FOnStop(this);
-}
+}  // namespace
+
+void TGxGIFAnimator::DoChange() { Fire(FOnChange, this); }
+void TGxGIFAnimator::DoFrameChanged() { Fire(FOnFrameChanged, this); }
+void TGxGIFAnimator::DoStart() { Fire(FOnStart, this); }
+void TGxGIFAnimator::DoStop() { Fire(FOnStop, this); }

@@ -9,6 +9,10 @@
 // worker thread, so the animation keeps turning while the user-interface
 // thread is busy; OnFrameChanged and the stop at the end of a non-looping run
 // still reach user code on the user-interface thread.
+//
+// A handler of the animator's own events (OnFrameChanged, OnStop) may free
+// the animator, also while a tick on the worker waits for it: the tick then
+// ends without touching the freed animator.
 #include <atomic>
 #include <memory>
 
@@ -106,4 +110,8 @@ class TGxGIFAnimator : public TGxImageControl {
   bool FRetimePending = false;
 
   TNotifyEvent FOnChange, FOnFrameChanged, FOnStart, FOnStop;
+
+  // False from the start of destruction on. Code that runs user handlers
+  // keeps a copy and looks at it before touching the animator again.
+  std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
 };

@@ -325,12 +325,16 @@ void LZWDecodeImage(TStream* Source, int Width, int Height, int Bits, bool Inter
     while (code != endCode && code != EndOfCodes && sink.Y < Height) {
       if (code == clearCode || !havePrevious) {
         if (code == clearCode) {
-          reader.CodeSize = startSize;
-          capacity = 1 << startSize;
-          reader.CodeMask = capacity - 1;
-          nextCode = clearCode + 2;
-          code = ReadLZWCode(Source, reader);
-          if (code == EndOfCodes) break;
+          // Clear codes in a row are one clear; the code after them is the
+          // first pixel, unless it ends the data.
+          do {
+            reader.CodeSize = startSize;
+            capacity = 1 << startSize;
+            reader.CodeMask = capacity - 1;
+            nextCode = clearCode + 2;
+            code = ReadLZWCode(Source, reader);
+          } while (code == clearCode);
+          if (code == EndOfCodes || code == endCode) break;
         }
         StorePixel(code & pixelMask, sink);
         firstPixel = code & pixelMask;

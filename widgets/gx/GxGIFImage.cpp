@@ -342,7 +342,7 @@ bool TGIFImage::Empty() const {
   int index = std::max(FCurrentIndex, 0);
   if (index >= FrameCount()) index = 0;
   const TGIFFrame* frame = FFrameList[std::size_t(index)];
-  if (frame->FDecoded != nullptr && !frame->FDecoded->Empty()) return false;
+  if (frame->FDecoded != nullptr) return false;
   return !HasEncodedData(frame);
 }
 
@@ -641,6 +641,7 @@ void TGIFImage::SaveToClipboardFormat(TClipboardFormat& Format, std::vector<Byte
   if (FFrameList.empty()) return;
   FrameAt(0)->FrameBitmap()->SaveToClipboardFormat(Format, Data);
   // Only data already encoded go as GIF: nothing is encoded for the clipboard.
+  if (GIFClipboardFormat() == 0) return;  // the format is not registered
   if (!std::all_of(FFrameList.begin(), FFrameList.end(), HasEncodedData)) return;
   TMemoryStream gif;
   WriteGIFStream(&gif, true);
@@ -651,7 +652,7 @@ void TGIFImage::SaveToClipboardFormat(TClipboardFormat& Format, std::vector<Byte
 
 void TGIFImage::LoadFromClipboardFormat(TClipboardFormat Format, const std::vector<Byte>& Data) {
   TClipboard* clipboard = Clipboard();
-  if (clipboard->HasFormat(GIFClipboardFormat())) {
+  if (GIFClipboardFormat() != 0 && clipboard->HasFormat(GIFClipboardFormat())) {
     std::vector<Byte> block = clipboard->GetBlock(GIFClipboardFormat());
     TMemoryStream stream;
     if (!block.empty()) stream.WriteBuffer(block.data(), int(block.size()));
@@ -680,19 +681,23 @@ void TGIFImage::LoadFromClipboardFormat(TClipboardFormat Format, const std::vect
 // ---------------------------------------------------------------------------
 // Registration
 
-TClipboardFormat GIFClipboardFormat() {
-  static const TClipboardFormat format = RegisterClipboardFormat("GIF Image");
-  return format;
-}
+namespace {
+TClipboardFormat GIFFormat = 0;
+}  // namespace
+
+TClipboardFormat GIFClipboardFormat() { return GIFFormat; }
 
 void RegisterGIFGraphic() {
+  GIFFormat = RegisterClipboardFormat("GIF Image");
+  RegisterGIFImageLayout();
   TPicture::RegisterFileFormat("gif", SGIFImageDescription, GraphicClassOf<TGIFImage>());
-  TPicture::RegisterClipboardFormat(GIFClipboardFormat(), GraphicClassOf<TGIFImage>());
+  TPicture::RegisterClipboardFormat(GIFFormat, GraphicClassOf<TGIFImage>());
 }
 
 void UnregisterGIFGraphic() { TPicture::UnregisterGraphicClass(GraphicClassOf<TGIFImage>()); }
 
 void RegisterGIFImageLayout() {
+  RegisterLayoutClass("TGIFFrame", "");
   RegisterLayoutClass("TGIFImage", "");
   RegisterLayoutProperty("TGIFImage", "Data",
                          [](TPersistent* target, const TLayoutValue& value, TLayoutContext&) {

@@ -47,6 +47,9 @@ class TGIFImage : public TGraphic, public TGIFFrameOwner {
   // Both raise EInvalidGraphicOperation "Cannot change the Size of a GIF image".
   void SetWidth(int Value) override;
   void SetHeight(int Value) override;
+  // True without frames; else false when the current frame (frame 0 while
+  // none is current) has a bitmap, even an empty one; else true when it has
+  // no encoded data.
   bool Empty() const override;
   // False when the inherited flag is off; else true when some frame has a
   // transparent colour.
@@ -147,12 +150,14 @@ class TGIFImage : public TGraphic, public TGIFFrameOwner {
   bool FStreaming = false;  // a stream is being read or written
 };
 
-// The clipboard format "GIF Image" (registered on first use).
+// The clipboard format "GIF Image" (0 until RegisterGIFGraphic; a picture
+// then goes to the clipboard as a bitmap only).
 TClipboardFormat GIFClipboardFormat();
 
 // Once at program start: registers the clipboard format "GIF Image", the
-// file extension "gif" ("CompuServe GIF Image") and that format for
-// TGIFImage with the picture container. Idempotent.
+// layout classes TGIFFrame and TGIFImage, and the file extension "gif"
+// ("CompuServe GIF Image") and that format for TGIFImage with the picture
+// container. Idempotent.
 void RegisterGIFGraphic();
 // At program end: the picture container forgets TGIFImage.
 void UnregisterGIFGraphic();

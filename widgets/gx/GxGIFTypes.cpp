@@ -9,6 +9,7 @@
 #include "platform/base/StringList.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "widgets/gx/Animate.h"
 #include "widgets/gx/GxGIFDecode.h"
 
 bool GIFTolerant = true;
@@ -290,8 +291,8 @@ void TGIFFrame::SyncControlExtension() {
 void TGIFFrame::StretchDrawFrame(TCanvas* Canvas, const TRect& Rect, bool Transparent) {
   TBitmap* bitmap = FrameBitmap();
   if (Transparent && FTransColor != clNone) {
-    TransparentStretchBlt(Canvas, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), bitmap->Canvas(),
-                          0, 0, bitmap->Width(), bitmap->Height(), FTransColor);
+    StretchBitmapRectMasked(Canvas, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(),
+                            ::Rect(0, 0, bitmap->Width(), bitmap->Height()), bitmap, FTransColor);
   } else {
     Canvas->StretchDraw(Rect, bitmap);
   }

@@ -2,6 +2,7 @@
 
 #include "platform/base/Streams.h"
 #include "platform/layout/Registry.h"
+#include "widgets/gx/Animate.h"
 #include "widgets/gx/GIFCtrl.h"
 #include "widgets/gx/GxGIFImage.h"
 #include "widgets/gx/GxTimer.h"
@@ -74,3 +75,15 @@ void RegisterGxLayout() {
   RegisterTimer();
   RegisterAnimator();
 }
+
+void RegisterGxGraphics() {
+  static const bool registered = [] {
+    RegisterGIFGraphic();
+    RegisterIconClipboardFormat();
+    RegisterGxCursors();
+    return true;
+  }();
+  (void)registered;
+}
+
+void UnregisterGxGraphics() { UnregisterGIFGraphic(); }

@@ -5,3 +5,11 @@
 // own controls are registered and before the first layout is read.
 // Idempotent.
 void RegisterGxLayout();
+
+// What the program registers once at start (a second call changes nothing):
+// the GIF picture (file extension "gif", clipboard format "GIF Image", its
+// layout classes), the icon clipboard format "Pomvex Icon", and the hand and
+// drag cursors in the screen's cursor table. The application object must exist.
+void RegisterGxGraphics();
+// At program end: the picture container forgets the GIF picture.
+void UnregisterGxGraphics();

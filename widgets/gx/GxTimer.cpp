@@ -17,9 +17,9 @@ struct TTimerLink {
   // setter while it changes what the worker reads.
   std::recursive_mutex TickLock;
   TGxTimer* Owner = nullptr;
-  // Above 0 while the user-interface thread runs a call handed over by a
-  // tick: the worker waits for it then, so the user-interface thread must
-  // not wait for TickLock (it would wait for itself).
+  // Above 0 while the user-interface thread runs a call handed over by the
+  // worker: the worker waits for it then, so the user-interface thread must
+  // wait neither for TickLock nor for the worker (it would wait for itself).
   std::atomic<int> InsideHandOver{0};
 
   std::mutex WakeLock;
@@ -54,6 +54,19 @@ std::unique_lock<std::recursive_mutex> LockForChange(TTimerLink& Link) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return guard;
+}
+
+// Runs Call on the user-interface thread while the calling worker waits,
+// marked as a hand-over of Link's worker for as long as it runs.
+void HandOver(const std::shared_ptr<TTimerLink>& Link, const std::function<void()>& Call) {
+  Synchronize([&Link, &Call] {
+    struct TMark {
+      std::atomic<int>& Count;
+      explicit TMark(std::atomic<int>& C) : Count(C) { ++Count; }
+      ~TMark() { --Count; }
+    } mark(Link->InsideHandOver);
+    Call();
+  });
 }
 
 void ReportException(TObject* Sender) {
@@ -133,24 +146,25 @@ TGxTimer::~TGxTimer() {
     FLink->Running = false;
     FLink->Wake.notify_all();
   }
-  const unsigned long workerId = FWorker->ThreadID();
-  if (workerId != 0 && workerId == GetCurrentThreadId()) {
-    // Freed by its own tick: the worker ends after the tick and frees itself.
-    FWorker->SetFreeOnTerminate(true);
-    FWorker->Terminate();
-    FWorker = nullptr;
-    FTimerWindow.reset();
-    return;
-  }
+  FTimerWindow.reset();
   FWorker->Terminate();
   // A worker never released has no thread to end.
   if (FWorker->FReleased)
     while (FWorker->Suspended()) FWorker->Resume();
+  const unsigned long workerId = FWorker->ThreadID();
+  const bool onWorker = workerId != 0 && workerId == GetCurrentThreadId();
+  if (onWorker || (IsMainThread() && FLink->InsideHandOver > 0)) {
+    // Freed by its own tick, on the worker or in a call the worker handed
+    // over and now waits for: waiting here would never end. The worker
+    // finds no owner when the tick returns, ends and frees itself.
+    FWorker->SetFreeOnTerminate(true);
+    FWorker = nullptr;
+    return;
+  }
   // The worker sees Gone at once (its sleep is cut short), so this returns
   // at once; a handed-over call it still makes finds no owner.
   delete FWorker;
   FWorker = nullptr;
-  FTimerWindow.reset();
 }
 
 void TGxTimer::SetEnabled(bool Value) {
@@ -165,6 +179,11 @@ void TGxTimer::SetInterval(Cardinal Value) {
   if (Value == FInterval) return;
   FInterval = Value;
   ReconfigureTimer();
+}
+
+void TGxTimer::SetSyncEvent(bool Value) {
+  auto guard = LockForChange(*FLink);
+  FSyncEvent = Value;
 }
 
 void TGxTimer::SetThreaded(bool Value) {
@@ -195,17 +214,9 @@ void TGxTimer::RunInMainThread(const std::function<void()>& Method) {
     Method();
     return;
   }
-  std::shared_ptr<TTimerLink> link = FLink;
-  Synchronize([&Method, link] {
-    ++link->InsideHandOver;
-    try {
-      Method();
-    } catch (...) {
-      --link->InsideHandOver;
-      throw;
-    }
-    --link->InsideHandOver;
-  });
+  // A copy: Method may free this timer, and FLink with it.
+  const std::shared_ptr<TTimerLink> link = FLink;
+  HandOver(link, Method);
 }
 
 void TGxTimer::FireTimer() {
@@ -316,14 +327,14 @@ void TTimerThread::Tick() {
   if (owner->FSyncEvent) {
     tick.unlock();
     std::shared_ptr<TTimerLink> link = FLink;
-    Synchronize([link] {
+    HandOver(link, [&link] {
       std::lock_guard<std::recursive_mutex> guard(link->TickLock);
       TGxTimer* target = link->Owner;
       if (target == nullptr) return;
       try {
         target->FireTimer();
       } catch (...) {
-        ReportException(target);
+        ReportException(link->Owner);
       }
     });
     return;
@@ -341,7 +352,7 @@ void TTimerThread::ShowTimerException() {
   std::exception_ptr pending = FPendingException;
   FPendingException = nullptr;
   std::shared_ptr<TTimerLink> link = FLink;
-  Synchronize([link, pending] {
+  HandOver(link, [&link, pending] {
     try {
       std::rethrow_exception(pending);
     } catch (...) {

@@ -10,6 +10,9 @@
 // the destructor) waits for a tick that is running on the worker, so once it
 // returns no tick runs against what the handler uses. A reconfiguration made
 // by a tick on the worker itself takes effect at the worker's next sleep.
+// The timer may be freed by its own tick, on the worker or in a call the
+// worker handed to the user-interface thread: the destructor then returns at
+// once, and the worker ends after the tick without touching the timer.
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -42,7 +45,7 @@ class TGxTimer : public TComponent {
   void SetInterval(Cardinal Value);
   // Read by the worker at every tick; changing it does not reconfigure.
   bool SyncEvent() const { return FSyncEvent; }
-  void SetSyncEvent(bool Value) { FSyncEvent = Value; }
+  void SetSyncEvent(bool Value);
   bool Threaded() const { return FThreaded; }
   void SetThreaded(bool Value);
   TThreadPriority ThreadPriority() const { return FThreadPriority; }

@@ -96,10 +96,27 @@ int TIconList::Add(TGraphic* Source) {
 
 void TIconList::Insert(int Index, TGraphic* Source) {
   if (Index < 0 || Index > Count()) throw EListError(Format(SListIndexError, Index));
-  std::unique_ptr<TIcon> icon(NewIconFrom(Source));
-  FIconItems.insert(FIconItems.begin() + Index, icon.get());
-  Hook(icon.release());
+  InsertIcon(Index, std::unique_ptr<TIcon>(NewIconFrom(Source)));
+}
+
+void TIconList::InsertIcon(int Index, std::unique_ptr<TIcon> Icon) {
+  FIconItems.insert(FIconItems.begin() + Index, Icon.get());
+  Hook(Icon.release());
   Changed();
+}
+
+int TIconList::AddFromResource(HINSTANCE Instance, const std::string& ResourceName) {
+  auto icon = std::make_unique<TIcon>();
+  icon->SetHandle(LoadIcon(Instance, ResourceName));
+  FIconItems.reserve(FIconItems.size() + 1);
+  return AddIcon(icon.release());
+}
+
+void TIconList::InsertFromResource(int Index, HINSTANCE Instance, const std::string& ResourceName) {
+  if (Index < 0 || Index > Count()) throw EListError(Format(SListIndexError, Index));
+  auto icon = std::make_unique<TIcon>();
+  icon->SetHandle(LoadIcon(Instance, ResourceName));
+  InsertIcon(Index, std::move(icon));
 }
 
 void TIconList::PutIcon(int Index, TGraphic* Source) {

@@ -14,10 +14,13 @@
 // Beside it, the icon clipboard format "Pomvex Icon": registered once and
 // tied to TIcon, so that a picture knows the format; no data is ever written
 // in it and icons refuse the clipboard ("Clipboard does not support Icons").
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/base/Component.h"
 #include "platform/base/Events.h"
+#include "platform/controls/ResourcePictures.h"
 #include "platform/graphics/Graphic.h"
 
 class TIcon;
@@ -46,6 +49,11 @@ class TIconList : public TPersistent {
   // when the copy fails the icon is dropped and the error passed on.
   int Add(TGraphic* Source);
   void Insert(int Index, TGraphic* Source);
+  // A new icon made from the icon resource ResourceName of the module
+  // Instance (LoadIcon) is appended / inserted; a resource that does not
+  // exist gives an empty icon.
+  int AddFromResource(HINSTANCE Instance, const std::string& ResourceName);
+  void InsertFromResource(int Index, HINSTANCE Instance, const std::string& ResourceName);
   // Appends Icon itself (or an empty entry for nullptr) and takes ownership.
   int AddIcon(TIcon* Icon);
 
@@ -84,6 +92,7 @@ class TIconList : public TPersistent {
   void Hook(TIcon* Icon);
   static void Unhook(TIcon* Icon);
   TIcon* NewIconFrom(TGraphic* Source);
+  void InsertIcon(int Index, std::unique_ptr<TIcon> Icon);
 
   std::vector<TIcon*> FIconItems;
   int FSuspendCount = 0;

@@ -2,6 +2,7 @@
 // thread) and the shared drawing and memory routines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -52,9 +53,12 @@ class TProbe : public TGxImageControl {
 class TBlock : public TGraphicControl {
  public:
   TBlock(TComponent* Owner, TColor Fill) : TGraphicControl(Owner), FFill(Fill) {}
+  // Per paint: whether it and its parent were marked as painted as a copy.
+  std::vector<std::pair<bool, bool>> CopyMarks;
 
  protected:
   void Paint() override {
+    CopyMarks.emplace_back(ControlState() & csPaintCopy, Parent()->ControlState() & csPaintCopy);
     Canvas()->Brush()->SetColor(FFill);
     Canvas()->FillRect(Rect(0, 0, Width(), Height()));
   }
@@ -216,6 +220,12 @@ TEST(GxImageControl, ParentBackgroundShowsTheParentAndWindowlessSiblingsBelowOnl
   EXPECT_EQ(image->Pixel(16, 16), clRed);  // shows through the control
   EXPECT_EQ(image->Pixel(35, 35), clBlue);
   EXPECT_EQ(image->Pixel(60, 60), clYellow);  // nothing painted outside the form's own
+  // Painted under the probe, the sibling and the form carry the copy mark;
+  // painted as themselves, and afterwards, neither does.
+  EXPECT_NE(std::count(below->CopyMarks.begin(), below->CopyMarks.end(), std::make_pair(true, true)), 0);
+  for (const auto& [own, parent] : below->CopyMarks) EXPECT_EQ(own, parent);
+  EXPECT_EQ(below->ControlState() & csPaintCopy, 0u);
+  EXPECT_EQ(form->ControlState() & csPaintCopy, 0u);
 }
 
 TEST(GxImageControl, RepaintFromAnotherThreadIsPaintedOnTheUserInterfaceThread) {

@@ -4,20 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "Watchdog.h"
 #include "platform/base/MainThread.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/Form.h"
 #include "platform/controls/StdRegistration.h"
 #include "platform/layout/LayoutHandlers.h"
+#include "platform/layout/LayoutReader.h"
 #include "platform/graphics/Canvas.h"
 #include "widgets/gx/GxRegistration.h"
 #include "widgets/gx/GIFCtrl.h"
 #include "widgets/gx/GxGIFTypes.h"
+
+// The wait window's root class as its layout names it.
+class TfrmExport : public TForm {
+ public:
+  using TForm::TForm;
+};
 
 namespace {
 
@@ -303,7 +312,58 @@ TEST(GxGIFAnimator, DestroyingWhileTheWorkerPlaysIsSafe) {
   }
 }
 
-TEST(GxGIFAnimator, AnInvisibleAnimatorKeepsItsFrame) {
+// Freed by its own OnFrameChanged or OnStop, with ticks on the worker
+// (AsyncDrawing) or on the user-interface thread.
+struct TFreeingHandler {
+  bool OnStop;
+  bool Async;
+};
+
+class GxGIFAnimatorFreedByItsHandler : public ::testing::TestWithParam<TFreeingHandler> {};
+
+TEST_P(GxGIFAnimatorFreedByItsHandler, ReturnsAtOnceAndNoTickFollows) {
+  TWatchdog watchdog("an animator freed by its own handler", std::chrono::seconds(10));
+  auto form = ShownForm();
+  TGxGIFAnimator* a = PlaceAnimator(form.get());
+  a->SetAsyncDrawing(GetParam().Async);
+  auto gif = ThreeFrames(50);
+  a->SetImage(gif.get());
+  std::atomic<bool> freed{false};
+  std::atomic<int> after{0};
+  std::atomic<long long> freeMs{-1};
+  TNotifyEvent freeIt = [&](TObject* Sender) {
+    if (freed) {
+      ++after;
+      return;
+    }
+    const auto start = Clock::now();
+    delete static_cast<TGxGIFAnimator*>(Sender);
+    freeMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    freed = true;
+  };
+  if (GetParam().OnStop) {
+    a->SetLoop(false);
+    a->SetOnStop(freeIt);
+  } else {
+    a->SetOnFrameChanged(freeIt);
+  }
+  a->SetAnimate(true);
+  ASSERT_TRUE(PumpUntil([&] { return freed.load(); }, 3000));
+  EXPECT_EQ(form->ComponentCount(), 0);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(after.load(), 0);
+  EXPECT_LT(freeMs.load(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Handlers, GxGIFAnimatorFreedByItsHandler,
+                         ::testing::Values(TFreeingHandler{false, false}, TFreeingHandler{false, true},
+                                           TFreeingHandler{true, false}, TFreeingHandler{true, true}),
+                         [](const ::testing::TestParamInfo<TFreeingHandler>& Info) {
+                           return std::string(Info.param.OnStop ? "OnStop" : "OnFrameChanged") +
+                                  (Info.param.Async ? "Async" : "Sync");
+                         });
+
+TEST(GxGIFAnimator, AnInvisibleAnimatorOrOnePaintedAsACopyKeepsItsFrame) {
   auto form = ShownForm();
   TGxGIFAnimator* a = PlaceAnimator(form.get());
   auto gif = ThreeFrames(50);
@@ -313,7 +373,12 @@ TEST(GxGIFAnimator, AnInvisibleAnimatorKeepsItsFrame) {
   a->SetAnimate(true);
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(a->FrameIndex(), 1);
+  // Nor does one while it is being painted as a copy under another control.
+  a->SetControlState(csPaintCopy);
   a->SetVisible(true);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(a->FrameIndex(), 1);
+  a->SetControlState(0);
   EXPECT_TRUE(PumpUntil([&] { return a->FrameIndex() != 1; }, 1000));
 }
 
@@ -422,4 +487,65 @@ TEST(GxGIFAnimator, TheWaitWindowsLayoutStartsAtThePicturesFrameAndSpins) {
   EXPECT_TRUE(shown == clRed || shown == clLime || shown == clBlue) << std::hex << shown;
   EXPECT_EQ(form.GetFormImage()->Pixel(136 + 2, 16 + 2), clWhite);
   a->SetAnimate(false);
+}
+
+// The spinner that the wait window ships: its structure, and that it turns
+// one twelfth of a circle a frame.
+TEST(GxGIFAnimator, TheShippedSpinnerTurnsInTwelveSteps) {
+  RegisterStdLayoutClasses();
+  RegisterGxLayout();
+  TfrmExport form(nullptr);
+  ReadLayoutResource(&form, "frmExport.lay", TLayoutHandlers());
+  auto* a = LayoutComponent<TGxGIFAnimator>(&form, "GxGIFAnimator1");
+  TGIFImage* gif = a->Image();
+  ASSERT_EQ(gif->FrameCount(), 12);
+  EXPECT_EQ(gif->GifVersion(), gv89a);
+  EXPECT_TRUE(gif->LoopAnimation());
+  EXPECT_EQ(gif->LoopCount(), 0);
+  EXPECT_EQ(gif->LogicalWidth(), 32);
+  EXPECT_EQ(gif->LogicalHeight(), 32);
+  const TRGBTable& global = gif->GlobalData()->FGlobalColors;
+  ASSERT_EQ(global.Count, 256);
+  for (int k = 0; k < 12; ++k) {
+    SCOPED_TRACE(k);
+    TGIFFrame* f = gif->FrameAt(k);
+    const TRect r = Bounds(f->FOrigin.X, f->FOrigin.Y, f->FrameWidth(), f->FrameHeight());
+    if (k == 0) {
+      EXPECT_EQ(r, Rect(0, 0, 32, 32));
+    } else {
+      EXPECT_TRUE(r.Left >= 0 && r.Top >= 0 && r.Right <= 32 && r.Bottom <= 32);
+      EXPECT_LT(r.Width() * r.Height(), 32 * 32 / 2);
+    }
+    EXPECT_FALSE(f->FOwnColors);
+    EXPECT_EQ(f->FDisposalMethod, 1);
+    EXPECT_EQ(f->FDelayMs, 100);
+    // Transparent index 0: no other entry has its colour.
+    EXPECT_EQ(IndexOfTableColor(global, f->FTransColor), 0);
+  }
+  for (int i = 1; i < 256; ++i) EXPECT_NE(EntryColor(global.Entries[i]), EntryColor(global.Entries[0]));
+  // The dark dot, as composed for each frame in turn, moves on by 30 degrees.
+  double previous = 0;
+  for (int k = 0; k < 12; ++k) {
+    SCOPED_TRACE(k);
+    TColor transparent = clNone;
+    TBitmap* composed = a->ComposeFrame(k, transparent);
+    double sx = 0, sy = 0;
+    int count = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) {
+        const TColor c = composed->Pixel(x, y);
+        if ((c & 0xFF) + (c >> 8 & 0xFF) + (c >> 16 & 0xFF) >= 300) continue;
+        sx += x + 0.5;
+        sy += y + 0.5;
+        ++count;
+      }
+    ASSERT_GT(count, 8);
+    ASSERT_LT(count, 40);  // one dot only
+    const double angle = std::atan2(sy / count - 16, sx / count - 16) * 180 / 3.14159265358979;
+    if (k > 0) {
+      const double step = std::fmod(angle - previous + 360, 360);
+      EXPECT_NEAR(step, 30, 4);
+    }
+    previous = angle;
+  }
 }

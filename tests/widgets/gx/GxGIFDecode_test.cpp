@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "GxClearCodeOracle.h"
 #include "GxGIFOracle.h"
 #include "GxGIFTestOwner.h"
 #include "platform/base/StringList.h"
@@ -71,6 +72,29 @@ class GIFDecodeTest : public ::testing::Test {
   TMemoryStream Source;
   TMemoryStream Bmp;
 };
+
+// Clear codes in a row are one clear; a clear right before the end code adds
+// no pixel. Pixels as Pillow reads the same files.
+TEST_F(GIFDecodeTest, ClearCodesInARowAndBeforeTheEndMatchAnIndependentDecoder) {
+  for (const TClearCodeOracle& c : ClearCodeOracles) {
+    SCOPED_TRACE(c.Name);
+    TTestGIFOwner owner;
+    TGIFFrame frame(&owner);
+    TMemoryStream stream;
+    OpenFirstImageBlock(c.Gif, stream, owner, frame);
+    ReadFrame(&frame, &stream);
+    TMemoryStream bmp;
+    for (bool tolerant : {true, false}) {
+      GIFTolerant = tolerant;
+      ASSERT_NO_THROW(DecodeFrame(&frame, &bmp));
+      EXPECT_FALSE(frame.FDamaged);
+      int wrong = 0;
+      for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x) wrong += BmpPixel(bmp, x, y) != c.Pixels[std::size_t(y * 13 + x)];
+      EXPECT_EQ(wrong, 0) << c.Bits << " bits";
+    }
+  }
+}
 
 TEST_F(GIFDecodeTest, DecodesIndependentEncoderOutput) {
   struct Case {

@@ -427,6 +427,7 @@ TEST(GxGIFImage, CurrentBitmapOfEmptyImageAddsOneFrame) {
   EXPECT_TRUE(bitmap->Empty());
   EXPECT_EQ(image.FrameCount(), 1);
   EXPECT_EQ(changes.Count, 1);
+  EXPECT_FALSE(image.Empty());  // its frame has a bitmap, even an empty one
 }
 
 TEST(GxGIFImage, ClipboardCarriesGIFOnlyForEncodedFrames) {

@@ -168,6 +168,27 @@ TEST_F(GIFFrameTest, FrameBitmapDecodesOnFirstUseAndRetriesAfterFailure) {
   EXPECT_THROW(broken.FrameBitmap(), EInvalidGraphicOperation);
 }
 
+TEST_F(GIFFrameTest, StretchDrawFrameMasksAsTheMaskedBitmapDrawingDoes) {
+  TBitmap mono;
+  mono.SetMonochrome(true);
+  mono.SetSize(2, 1);
+  mono.SetPixel(0, 0, clBlack);
+  mono.SetPixel(1, 0, clWhite);
+  Frame.Assign(&mono);
+  ASSERT_TRUE(Frame.FrameBitmap()->Monochrome());
+  Frame.FTransColor = clBlack;
+  TBitmap target;
+  target.SetPixelFormat(pf24bit);
+  target.SetSize(4, 1);
+  for (int x = 0; x < 4; ++x) target.SetPixel(x, 0, clRed);
+  // A monochrome frame leaves its white out, whatever its transparent colour.
+  Frame.StretchDrawFrame(target.Canvas(), Rect(0, 0, 4, 1), true);
+  EXPECT_EQ(target.Pixel(1, 0), clBlack);
+  EXPECT_EQ(target.Pixel(2, 0), clRed);
+  Frame.StretchDrawFrame(target.Canvas(), Rect(0, 0, 4, 1), false);
+  EXPECT_EQ(target.Pixel(2, 0), clWhite);
+}
+
 TEST_F(GIFFrameTest, AssigningABitmapKeepsItsTransparentColour) {
   TBitmap bitmap;
   bitmap.SetPixelFormat(pf24bit);

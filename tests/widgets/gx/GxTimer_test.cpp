@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "Watchdog.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/MainThread.h"
 #include "platform/controls/Application.h"
@@ -291,17 +292,30 @@ TEST(GxTimer, RunInMainThreadRunsOnTheUserInterfaceThreadFromTheWorker) {
   EXPECT_EQ(direct, 1);
 }
 
-TEST(GxTimer, ATickMayFreeItsOwnTimerOnTheWorker) {
+// Freed by its own OnTimer, synchronised (on the user-interface thread while
+// the worker waits) or not (on the worker itself).
+class GxTimerFreedByItsTick : public ::testing::TestWithParam<bool> {};
+
+TEST_P(GxTimerFreedByItsTick, ReturnsAtOnceAndNoTickFollows) {
+  TWatchdog watchdog("a timer freed by its own tick", std::chrono::seconds(10));
+  std::atomic<int> ticks{0};
   std::atomic<bool> freed{false};
+  std::atomic<long long> freeMs{-1};
   auto* timer = new TGxTimer(nullptr);
-  timer->SetSyncEvent(false);
+  timer->SetSyncEvent(GetParam());
   timer->SetInterval(10);
   timer->SetOnTimer([&](TObject* Sender) {
-    if (freed.exchange(true)) return;
+    ++ticks;
+    if (freed) return;
+    const auto start = Clock::now();
     delete static_cast<TGxTimer*>(Sender);
+    freeMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    freed = true;
   });
-  const auto end = Clock::now() + std::chrono::seconds(2);
-  while (!freed && Clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  EXPECT_TRUE(freed.load());
-  Pump(50);
+  ASSERT_TRUE(PumpUntil([&] { return freed.load(); }, 3000));
+  Pump(100);
+  EXPECT_EQ(ticks.load(), 1);
+  EXPECT_LT(freeMs.load(), 100);
 }
+
+INSTANTIATE_TEST_SUITE_P(SyncEvent, GxTimerFreedByItsTick, ::testing::Bool());

@@ -136,6 +136,26 @@ TEST_F(CountingList, BadIndexesAndSourcesLeaveTheListAlone) {
   EXPECT_EQ(changes, 0);
 }
 
+// GX_TESTICON.ico is embedded into this test program (CMakeLists.txt).
+TEST_F(CountingList, ResourceIconsComeFromTheProgramsFilesAndMissingOnesAreEmpty) {
+  EXPECT_EQ(list.AddFromResource(HInstance, "GX_TESTICON"), 0);
+  ASSERT_NE(list.Icons(0), nullptr);
+  EXPECT_EQ(list.Icons(0)->Width(), 16);
+  list.InsertFromResource(0, HInstance, "NO_SUCH_ICON");
+  EXPECT_EQ(list.AddFromResource(HInstance + 1, "GX_TESTICON"), 2);  // no such module
+  ASSERT_EQ(list.Count(), 3);
+  for (int i : {0, 2}) {
+    ASSERT_NE(list.Icons(i), nullptr);
+    EXPECT_TRUE(list.Icons(i)->Empty());
+  }
+  EXPECT_EQ(list.Icons(1)->Width(), 16);
+  EXPECT_THROW(list.InsertFromResource(4, HInstance, "GX_TESTICON"), EListError);
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_EQ(changes, 3);
+  list.Icons(1)->Assign(nullptr);  // held like any other icon
+  EXPECT_EQ(changes, 4);
+}
+
 TEST_F(CountingList, AssignCopiesListsAndIcons) {
   auto icon = MakeIcon();
   TIconList source;
