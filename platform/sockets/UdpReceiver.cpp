@@ -1,5 +1,6 @@
 #include "platform/sockets/UdpReceiver.h"
 
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -135,7 +136,17 @@ struct TUdpReceiver::TState {
     while (Reader.Socket.WaitReadable(Wake)) {
       if (Reader.Read(datagram) != TDatagramReader::TRead::Received) continue;
       if (!HandOverAndWait(std::move(datagram))) return;
+      if (Batch == TBatch::AllWaiting && !RestBetweenBatches()) return;
     }
+  }
+
+  // During a burst every hand-over costs the user interface a repaint, and
+  // a handler that processes messages repaints once per call: a short rest
+  // lets the burst gather in the socket so that it is handled, and painted,
+  // once. False when the receiver stops meanwhile.
+  bool RestBetweenBatches() const {
+    pollfd wake{Wake, POLLIN, 0};
+    return poll(&wake, 1, RestBetweenBatchesMilliseconds) <= 0;
   }
 
   bool HandOverAndWait(TDatagram&& datagram) {

@@ -8,8 +8,10 @@
 // socket notification, then the handler reads until the socket is empty)
 // goes on, within the same hand-over, with every further datagram already
 // queued, up to a bound per hand-over so the user interface keeps its turn;
-// what is left waits for the next hand-over. A burst is thus handled before
-// the user-interface thread paints again.
+// what is left waits for the next hand-over. Between two such hand-overs the
+// listener rests a moment, so a burst gathers and is handled in few
+// hand-overs, each before the user-interface thread paints again; a datagram
+// after a quiet spell is handed over at once.
 //
 // Destroying the receiver (also from inside its own delivery) cancels a
 // hand-over that has not run or not finished yet, wakes and joins the thread
@@ -43,6 +45,7 @@ class TUdpReceiver {
   // The most one hand-over of a TBatch::AllWaiting receiver delivers.
   static constexpr int MaxBatchDatagrams = 256;
   static constexpr int MaxBatchMilliseconds = 5;
+  static constexpr int RestBetweenBatchesMilliseconds = 10;
 
   // Binds Port (0: a free port) on all local addresses and starts listening.
   // Raises ESocketError when the port cannot be opened.
