@@ -18,7 +18,10 @@ TMessageUDP::~TMessageUDP() {
 void TMessageUDP::SetLocalPort(int Value) {
   FReceiver.reset();
   FLocalPort = Value;
+  // Driven by socket notifications: one notification reads everything the
+  // socket holds, so a burst of lines is handled before the next repaint.
   FReceiver = std::make_unique<TUdpReceiver>(Value, MessageBufferSize, TUdpReceiver::TOversize::Cut,
+                                             TUdpReceiver::TBatch::AllWaiting,
                                              [this](const TDatagram& d) { Deliver(d); });
 }
 

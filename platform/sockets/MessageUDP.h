@@ -3,7 +3,10 @@
 // the port is set, and sends to RemoteHost on RemotePort. Each datagram
 // received is announced on the user-interface thread by OnDataReceived with
 // its byte count and the sender's dotted address and port; inside that
-// handler ReadBuffer takes the datagram's bytes.
+// handler ReadBuffer takes the datagram's bytes. Datagrams that arrive
+// together are announced one after the other, in order, before the user
+// interface paints again; freeing the component from its handler drops the
+// ones not yet announced.
 //
 // Datagrams move through a buffer of MessageBufferSize bytes both ways: a
 // longer one is cut to that size, never written past it.

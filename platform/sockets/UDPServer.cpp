@@ -13,7 +13,8 @@ void TUDPServer::SetActive(bool Value) {
     return;
   }
   FReceiver = std::make_unique<TUdpReceiver>(
-      FDefaultPort, FBufferSize, TUdpReceiver::TOversize::Drop, [this](const TDatagram& datagram) {
+      FDefaultPort, FBufferSize, TUdpReceiver::TOversize::Drop,
+      TUdpReceiver::TBatch::OneDatagram, [this](const TDatagram& datagram) {
         // The owner may be half destroyed (its own fields already gone).
         if (IsDestroying()) return;
         TUDPReadEvent handler = FOnUDPRead;  // the handler may free this server

@@ -4,10 +4,20 @@
 // delivery has run, so datagrams are delivered one at a time, in order, and
 // the rest wait in the socket's queue meanwhile.
 //
+// A receiver that delivers everything waiting (the message-driven way: one
+// socket notification, then the handler reads until the socket is empty)
+// goes on, within the same hand-over, with every further datagram already
+// queued, up to a bound per hand-over so the user interface keeps its turn;
+// what is left waits for the next hand-over. Between two such hand-overs the
+// listener rests a moment, so a burst gathers and is handled in few
+// hand-overs, each before the user-interface thread paints again; a datagram
+// after a quiet spell is handed over at once.
+//
 // Destroying the receiver (also from inside its own delivery) cancels a
-// hand-over that has not run yet, wakes and joins the thread and closes the
-// socket: a cancelled datagram is dropped and nothing of the receiver's owner
-// is touched after that.
+// hand-over that has not run or not finished yet, wakes and joins the thread
+// and closes the socket: a cancelled datagram, and every one after it in the
+// same hand-over, is dropped and nothing of the receiver's owner is touched
+// after that.
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -29,10 +39,17 @@ class TUdpReceiver {
   using TDeliver = std::function<void(const TDatagram& Datagram)>;
   // What happens to a datagram longer than the capacity.
   enum class TOversize { Drop, Cut };
+  // How much one hand-over to the user-interface thread delivers.
+  enum class TBatch { OneDatagram, AllWaiting };
+
+  // The most one hand-over of a TBatch::AllWaiting receiver delivers.
+  static constexpr int MaxBatchDatagrams = 256;
+  static constexpr int MaxBatchMilliseconds = 5;
+  static constexpr int RestBetweenBatchesMilliseconds = 10;
 
   // Binds Port (0: a free port) on all local addresses and starts listening.
   // Raises ESocketError when the port cannot be opened.
-  TUdpReceiver(int Port, int Capacity, TOversize Oversize, TDeliver Deliver);
+  TUdpReceiver(int Port, int Capacity, TOversize Oversize, TBatch Batch, TDeliver Deliver);
   ~TUdpReceiver();
   TUdpReceiver(const TUdpReceiver&) = delete;
   TUdpReceiver& operator=(const TUdpReceiver&) = delete;

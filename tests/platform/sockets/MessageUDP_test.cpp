@@ -130,20 +130,54 @@ TEST(MessageUDP, PortHeldByAnotherSocketRaises) {
   EXPECT_EQ(b.BoundPort(), 0);
 }
 
-TEST(MessageUDP, HandlerMayFreeItsComponent) {
-  auto* udp = new TMessageUDP(nullptr);
-  udp->SetLocalPort(0);
-  int calls = 0;
-  udp->SetOnDataReceived([&](TComponent* sender, int, const std::string&, int) {
-    ++calls;
-    delete sender;
+// Lines that arrive together are announced within one hand-over to the UI
+// thread (one pass of its message loop), in order, each readable in its own
+// announcement, also when a handler pumps messages in between.
+TEST(MessageUDP, LinesWaitingTogetherAreAnnouncedInOneHandOverInOrder) {
+  TMessageUDP udp(nullptr);
+  udp.SetLocalPort(0);
+  int pass = 0;
+  std::vector<std::pair<int, std::string>> lines;  // pass, bytes
+  udp.SetOnDataReceived([&](TComponent*, int count, const std::string&, int) {
+    if (lines.empty()) CheckSynchronize();  // a handler that processes messages
+    std::string bytes(std::size_t(count), '\0');
+    udp.ReadBuffer(bytes.data(), count);
+    lines.emplace_back(pass, bytes);
   });
   TTestPeer peer;
-  peer.SendTo(udp->BoundPort(), "one");
-  peer.SendTo(udp->BoundPort(), "two");
-  ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
+  for (int i = 0; i < 5; ++i) peer.SendTo(udp.BoundPort(), "line " + std::to_string(i));
+  std::this_thread::sleep_for(100ms);  // all five wait in the socket
+  ASSERT_TRUE(PumpUntil([&] {
+    ++pass;
+    return !lines.empty();
+  }));
+  ASSERT_EQ(lines.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(lines[i].first, lines[0].first);
+    EXPECT_EQ(lines[i].second, "line " + std::to_string(i));
+  }
+}
+
+TEST(MessageUDP, HandlerMayFreeItsComponentAndTheLinesWaitingWithTheCurrentOneAreDropped) {
+  auto* udp = new TMessageUDP(nullptr);
+  udp->SetLocalPort(0);
+  const int port = udp->BoundPort();
+  std::vector<std::string> lines;
+  udp->SetOnDataReceived([&](TComponent* sender, int count, const std::string&, int) {
+    std::string bytes(std::size_t(count), '\0');
+    udp->ReadBuffer(bytes.data(), count);
+    lines.push_back(bytes);
+    if (lines.size() == 2) delete sender;
+  });
+  TTestPeer peer;
+  for (const char* line : {"one", "two", "three", "four"}) peer.SendTo(port, line);
+  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(PumpUntil([&] { return lines.size() == 2; }));
   PumpFor(100ms);
-  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two"}));
+  // The port was given back: a new component opens it.
+  TMessageUDP again(nullptr);
+  EXPECT_NO_THROW(again.SetLocalPort(port));
 }
 
 TEST(MessageUDP, OwnerDestroyedWithALinePendingDropsIt) {
