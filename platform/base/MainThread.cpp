@@ -1,5 +1,7 @@
 #include "platform/base/MainThread.h"
 
+#include "platform/base/InputHold.h"
+
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -111,6 +113,8 @@ bool CheckSynchronize() {
     ran = true;
     std::exception_ptr failure;
     try {
+      // A handed-over call is work another thread waits on or depends on.
+      TInputHold hold;
       item->Call();
     } catch (...) {
       failure = std::current_exception();

@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/base/InputHold.h"
 #include "platform/base/MainThread.h"
 
 namespace {
@@ -40,6 +41,8 @@ void RunWhileProcessingMessages(const std::function<void()>& Job) {
     std::thread& Worker;
     ~TJoin() { Worker.join(); }
   } join{worker};
+  // The caller is blocked in a host call as far as the user is concerned.
+  TInputHold hold;
   while (done.wait_for(std::chrono::milliseconds(PumpIntervalMs)) != std::future_status::ready) pump();
   done.get();
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/base/Exceptions.h"
+#include "platform/base/InputHold.h"
 #include "platform/base/MainThread.h"
 #include "platform/base/PumpingWait.h"
 #include "platform/controls/ApplicationQt.h"
@@ -48,6 +49,12 @@ void DrainHandOvers() {
       Application->HandleException(nullptr);
     }
   }
+}
+
+// Inside a datagram, a tick or a host wait the user's input stays queued (the
+// window system keeps it, in order) for the loop that runs next without a hold.
+QEventLoop::ProcessEventsFlags MessagesToProcess() {
+  return InputHeld() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
 }
 
 }  // namespace
@@ -134,12 +141,12 @@ void TApplication::Run() {
 
 void TApplication::ProcessMessages() {
   QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::processEvents(MessagesToProcess());
   DrainHandOvers();
 }
 
 void TApplication::HandleMessage() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  QCoreApplication::processEvents(MessagesToProcess() | QEventLoop::WaitForMoreEvents);
   DrainHandOvers();
 }
 

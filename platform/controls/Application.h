@@ -52,7 +52,8 @@ class TApplication : public TComponent {
   // returns.
   void Run();
   // Handles every message waiting now (input, paints, timers, calls handed
-  // over by other threads) and returns.
+  // over by other threads) and returns. Inside work that holds the user's
+  // input (InputHold.h) clicks and keys are left waiting for later.
   void ProcessMessages();
   // Waits for at least one message and handles what is waiting.
   void HandleMessage();

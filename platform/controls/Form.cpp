@@ -12,6 +12,7 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/ApplicationQt.h"
 #include "platform/controls/ControlQt.h"
+#include "platform/controls/DisabledWindows.h"
 #include "platform/controls/QtText.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BitmapQt.h"
@@ -242,6 +243,8 @@ TModalResult TCustomForm::ShowModal() {
   FModal = true;
   FModalResult = mrNone;
   w->setWindowModality(Qt::ApplicationModal);
+  // Modal from here on, before OnShow runs: OnShow may process messages.
+  TDisabledWindows others(w);
   try {
     Show();
   } catch (...) {

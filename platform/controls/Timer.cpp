@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "platform/base/InputHold.h"
 #include "platform/controls/ControlQt.h"
 
 struct TTimer::TImpl {
@@ -65,6 +66,7 @@ void TTimer::Timer() {
   FImpl->Firing = true;
   FImpl->Destroyed = &destroyed;
   TNotifyEvent handler = FOnTimer;
+  TInputHold hold;
   GuardedCall(this, [&] { handler(this); });
   if (destroyed) {
     if (outerDestroyed != nullptr) *outerDestroyed = true;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/base/Exceptions.h"
+#include "platform/base/InputHold.h"
 #include "platform/base/MainThread.h"
 #include "platform/controls/Control.h"
 #include "platform/controls/ControlQt.h"
@@ -295,6 +296,14 @@ void TWinControl::SetVisible(bool Value) {
 
 void TWinControl::SetEnabled(bool Value) {
   if (Enabled() == Value) return;
+  if (!Value) {
+    // A disabled control loses the focus to nobody: the window system would
+    // hand it to the next control in tab order (an edit, with its text
+    // selected), and typing meant for nothing would replace that text.
+    QWidget* focused = FImpl->Widget->window()->focusWidget();
+    if (focused != nullptr && (focused == FImpl->Widget || FImpl->Widget->isAncestorOf(focused)))
+      focused->clearFocus();
+  }
   FImpl->Widget->setEnabled(Value);
   TControl::SetEnabled(Value);
 }
@@ -341,6 +350,7 @@ void TWinControl::SetTimer(int Id, unsigned Milliseconds) {
     QObject::connect(t, &QTimer::timeout, t, [this, t, Id] {
       // A tick that was already due when the timer was stopped is dropped.
       if (!t->isActive()) return;
+      TInputHold hold;
       GuardedCall(this, [this, Id] { WMTimer(Id); });
     });
   }
