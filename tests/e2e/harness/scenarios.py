@@ -11,6 +11,7 @@ import time
 
 from chat_flood import chat_flood
 from lan import lan_names
+from wrong_moment import wrong_moment
 from peer import PeerError, WEBCAM_NOT_FOUND, wait_until
 from session import camera, connect, dial, require_cameras
 
@@ -264,4 +265,5 @@ SCENARIOS = {
     "quality_step_down": (["a", "b"], quality_step_down),
     "lan_names": (["a", "b"], lan_names),
     "chat_flood": (["a", "b", "c"], chat_flood),
+    "wrong_moment": (["a", "b", "c", "d"], wrong_moment),
 }

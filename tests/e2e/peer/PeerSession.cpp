@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "MainWindowFields.h"
 #include "PeerDialogs.h"
+#include "PeerUserInput.h"
 #include "platform/base/Exceptions.h"
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/Control.h"
@@ -143,6 +144,7 @@ std::string TPeerSession::Execute(const std::vector<std::string>& Words) {
     if (verb == "peers" && args == 0) return Peers();
     if (verb == "quality" && args == 0) return Quality();
     if (std::string answer; ExecuteDialogCommand(FForm, Words, answer)) return answer;
+    if (std::string answer; ExecuteUserInputCommand(FForm, Words, answer)) return answer;
     return AnswerError("unknown command or wrong number of words: " + verb);
   } catch (const std::exception& e) {
     return AnswerError(std::string("raised: ") + e.what());

@@ -23,6 +23,8 @@
 //   ping                  ok
 //   click-later, items, select, showing: the other windows (PeerDialogs.h);
 //                         click also takes "form.control"
+//   user-click, user-double-click, user-type, user-click-in-frame: input
+//                         queued as a user's is (PeerUserInput.h)
 // A click, key or typing that a user could not give (the control is hidden or
 // disabled) is refused with an error rather than silently dropped.
 #include <memory>
