@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "PumpMessages.h"
 #include "Watchdog.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/Form.h"
@@ -42,25 +43,6 @@ std::unique_ptr<TForm> ShownForm() {
   form->Show();
   Application->ProcessMessages();
   return form;
-}
-
-void Pump(int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
-template <class F>
-bool PumpUntil(F Done, int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return Done();
 }
 
 // Waits (without the message loop) until the worker has advanced A's frame,

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "PumpMessages.h"
 #include "Watchdog.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/MainThread.h"
@@ -18,27 +19,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Runs the message loop for Ms milliseconds.
-void Pump(int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
-// Pumps until Done() or Ms milliseconds passed; true when Done().
-template <class F>
-bool PumpUntil(F Done, int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return Done();
-}
 
 struct TTickLog {
   std::atomic<int> Count{0};
