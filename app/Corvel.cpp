@@ -33,6 +33,7 @@ int Corvel(int argc, char** argv) {
   TApplication application(argc, argv);
   Application->Initialize();
   Application->SetTitle("Tamblin");
+  bool started = true;
   try {
     CreateProgramWindows();
   } catch (const std::exception& e) {
@@ -40,9 +41,10 @@ int Corvel(int argc, char** argv) {
     // cannot be made, and the program ends after saying why.
     std::fprintf(stderr, "Tamblin cannot start: %s\n", e.what());
     Application->ShowException(e);
-    return 1;
+    started = false;
   }
-  Application->Run();
+  if (started) Application->Run();
+  // Whatever was registered at the start is forgotten on either way out.
   UnregisterGxGraphics();
-  return 0;
+  return started ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "platform/controls/ControlQt.h"
 #include "platform/controls/NativeLook.h"
 #include "platform/controls/QtText.h"
+#include "platform/graphics/CanvasSurfaceQt.h"
 
 struct TCheckBox::TImpl {
   QCheckBox* Box = nullptr;
@@ -22,6 +23,17 @@ Qt::CheckState QtState(TCheckBoxState State) {
   return Qt::Unchecked;
 }
 
+// The font as the control gives it; the caption of a disabled box is grey,
+// whatever the font's colour, as the host draws it.
+void ApplyCaptionLook(QCheckBox* Box, const TControl& Control) {
+  ApplyNativeFont(Box, Control);
+  QPalette palette = Box->palette();
+  const QColor grey = QColor::fromRgb(QtRgb(clGrayText));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    palette.setColor(QPalette::Disabled, role, grey);
+  Box->setPalette(palette);
+}
+
 }  // namespace
 
 TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_unique<TImpl>()) {
@@ -35,7 +47,7 @@ TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner), FImpl(std::make_
   SetBounds(Left(), Top(), 97, 17);
   SetTabStop(true);
   ApplyNativeColor(box, *this);
-  ApplyNativeFont(box, *this);
+  ApplyCaptionLook(box, *this);
   QObject::connect(box, &QCheckBox::clicked, &FImpl->Context, [this] { UserToggled(); });
 }
 
@@ -63,7 +75,7 @@ void TCheckBox::CMColorChanged() {
 }
 
 void TCheckBox::CMFontChanged() {
-  ApplyNativeFont(FImpl->Box, *this);
+  ApplyCaptionLook(FImpl->Box, *this);
   TWinControl::CMFontChanged();
 }
 

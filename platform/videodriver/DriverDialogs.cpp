@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,6 +30,16 @@ TDriverDialogHook& Hook() {
 bool RunModal(const std::function<bool()>& Show) {
   if (Application == nullptr) return Show();
   return Application->RunModalBox([&] { return Show() ? mrOk : mrCancel; }) == mrOk;
+}
+
+// Window managers show a caption in the title bar beside their own icon and
+// buttons: a dialog is made wide enough for its whole caption there.
+void FitCaption(QDialog& dialog) {
+  QFont font = dialog.font();
+  font.setBold(true);  // as most title bars draw it
+  constexpr int TitleBarChrome = 150;  // icon, three buttons and margins
+  const int wanted = QFontMetrics(font).horizontalAdvance(dialog.windowTitle()) + TitleBarChrome;
+  dialog.setMinimumWidth(std::max(dialog.minimumWidth(), wanted));
 }
 
 QString SizeText(int width, int height) {
@@ -79,6 +90,7 @@ int RunFormatDialog(const std::string& caption, const std::vector<TVideoFormatCh
   auto* layout = new QVBoxLayout(&dialog);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  FitCaption(dialog);
   if (dialog.exec() != QDialog::Accepted || sizes->currentIndex() < 0) return -1;
   return sizes->currentData().toInt();
 }
@@ -138,6 +150,7 @@ bool RunSourceDialog(const std::string& caption, const std::vector<TVideoSourceC
   auto* layout = new QVBoxLayout(&dialog);
   layout->addLayout(form);
   layout->addWidget(buttons);
+  FitCaption(dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -9,7 +9,7 @@
 #include "platform/base/Exceptions.h"
 #include "platform/base/Streams.h"
 #include "platform/base/SysUtils.h"
-#include "platform/controls/Dialogs.h"
+#include "widgets/gx/Animate.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Icon.h"
@@ -411,10 +411,7 @@ void TAnimatedCursorImage::LoadFromFile(const std::string& FileName) {
   }
 }
 
-void TAnimatedCursorImage::SaveToStream(TStream*) {
-  MessageDlg("Function not yet implemented", mtInformation, mbOK);
-  throw EAbort();
-}
+void TAnimatedCursorImage::SaveToStream(TStream*) { ShowNotImplemented(); }
 
 void TAnimatedCursorImage::Assign(TPersistent* Source) {
   if (Source == this) return;

@@ -34,8 +34,11 @@ TGxGIFAnimator::~TGxGIFAnimator() {
   FOnStop = nullptr;
   FOnChange = nullptr;
   SetOnFrameChanged(nullptr);
-  // Waits for a tick in progress; none starts afterwards.
   SetAnimate(false);
+  // No tick starts now; freeing the timer waits for one under way, which
+  // finds the animator going and leaves the cache and the image alone.
+  delete FFrameTimer;
+  FFrameTimer = nullptr;
   FFrameCache.reset();
   FImage->SetOnChange(nullptr);
   FContent = nullptr;
@@ -47,19 +50,13 @@ TGxGIFAnimator::~TGxGIFAnimator() {
 
 void TGxGIFAnimator::SetImage(TGIFImage* Value) {
   EnterPaintLock();
-  FAssigningImage = true;
-  FRetimePending = false;
   try {
     FImage->Assign(Value);
   } catch (...) {
-    FAssigningImage = false;
     LeavePaintLock();
     throw;
   }
-  FAssigningImage = false;
-  const bool retime = FRetimePending;
   LeavePaintLock();
-  if (retime) RetimeFrame();
 }
 
 void TGxGIFAnimator::SetCenter(bool Value) {
@@ -111,10 +108,8 @@ void TGxGIFAnimator::SetFrameIndex(int Value) {
   if (Value == FFrameIndex || Value < 0 || Value >= FImage->FrameCount()) return;
   EnterPaintLock();
   FFrameIndex = Value;
-  LeavePaintLock();
-  // The timer is retimed outside the paint lock: a tick holds the timer's
-  // own lock before it takes the paint lock.
   if (FImage->FrameCount() > 0) RetimeFrame();
+  LeavePaintLock();
   const auto alive = FAlive;
   DoFrameChanged();
   if (*alive) ContentChanged();
@@ -199,20 +194,26 @@ void TGxGIFAnimator::HandleImageChange(TObject* /*Sender*/) {
   EnterPaintLock();
   DropFrameCache();
   FFrameIndex = FImage->CurrentIndex();
-  const bool retime = FFrameIndex >= 0 && FImage->FrameCount() > 0;
-  if (retime && FAssigningImage) FRetimePending = true;
+  if (FFrameIndex >= 0 && FImage->FrameCount() > 0) RetimeFrame();
   LeavePaintLock();
-  if (retime && !FAssigningImage) RetimeFrame();
   ContentChanged();
   DoChange();
 }
 
 void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
+  // A windowed control of this host has its window from its construction on,
+  // so a parent, shown or hidden, is a window the frame can advance in.
   if ((ControlState() & csPaintCopy) || !Visible() || FImage->FrameCount() < 2 ||
-      Parent() == nullptr || !Parent()->Showing())
+      Parent() == nullptr)
     return;
   bool announce = false, stopAfterThis = false;
   EnterPaintLock();
+  // The animation may have been stopped, or the animator begun to go, while
+  // this tick waited for the lock: the frame then stays as it is.
+  if (!*FAlive || !FFrameTimer->Enabled()) {
+    LeavePaintLock();
+    return;
+  }
   try {
     announce = bool(FOnFrameChanged);
     const int count = FImage->FrameCount();

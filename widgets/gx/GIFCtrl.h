@@ -104,11 +104,6 @@ class TGxGIFAnimator : public TGxImageControl {
   int FFrameCacheIndex = -1;
   TColor FFrameCacheTransparent = clNone;
 
-  // While SetImage holds the paint lock, retiming waits until it is left:
-  // a tick holds the timer's lock while it waits for the paint lock.
-  bool FAssigningImage = false;
-  bool FRetimePending = false;
-
   TNotifyEvent FOnChange, FOnFrameChanged, FOnStart, FOnStop;
 
   // False from the start of destruction on. Code that runs user handlers

@@ -7,7 +7,7 @@
 
 #include "platform/base/Consts.h"
 #include "platform/base/Exceptions.h"
-#include "platform/controls/Dialogs.h"
+#include "widgets/gx/Animate.h"
 
 namespace {
 
@@ -18,13 +18,6 @@ constexpr int kInfoHeaderSize = 40;
 // Small helpers.
 
 [[noreturn]] void RaiseInvalidBitmap() { throw EInvalidGraphic(SInvalidBitmap); }
-
-// The information box of an operation this unit declares but does not
-// offer, then a silent abort.
-[[noreturn]] void RefuseNotImplemented() {
-  MessageDlg("Function not yet implemented", mtInformation, mbOK);
-  throw EAbort();
-}
 
 int PaddedRowBytes(int Bits) { return (Bits + 31) / 32 * 4; }
 
@@ -578,7 +571,7 @@ std::unique_ptr<TMemoryStream> ReduceBitmapToStream(TBitmap* Bitmap, TPixelForma
       TSource24 source = FetchPixels24(Bitmap);
       return ConvertTo24(source);
     }
-    default: RefuseNotImplemented();
+    default: ShowNotImplemented();
   }
 }
 

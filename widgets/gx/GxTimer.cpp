@@ -10,16 +10,19 @@
 #include "platform/controls/Application.h"
 #include "platform/controls/Timer.h"
 
-// What the timer and its worker share. The worker never touches the timer
-// except through Owner, under TickLock; the timer clears Owner when it goes.
+// What the timer and its worker share. The worker reaches the timer only
+// through Owner, which the timer clears when it goes.
 struct TTimerLink {
-  // Held by the worker for the whole of a tick it runs itself, and by every
-  // setter while it changes what the worker reads.
-  std::recursive_mutex TickLock;
-  TGxTimer* Owner = nullptr;
+  // Serialises changes of the timer's state (its setters, its destruction)
+  // with a tick's look at that state. Never held while a handler runs: a
+  // handler may take locks of its own (the animator's paint lock) that a
+  // thread changing the timer already holds, and the two would wait for
+  // each other.
+  std::recursive_mutex ChangeLock;
+  std::atomic<TGxTimer*> Owner{nullptr};
   // Above 0 while the user-interface thread runs a call handed over by the
   // worker: the worker waits for it then, so the user-interface thread must
-  // wait neither for TickLock nor for the worker (it would wait for itself).
+  // wait neither for ChangeLock nor for the worker (it would wait for itself).
   std::atomic<int> InsideHandOver{0};
 
   std::mutex WakeLock;
@@ -38,17 +41,16 @@ namespace {
 
 std::atomic<int> WindowTimersInUse{0};
 
-// Takes the tick lock for a change of the timer's state. On the
-// user-interface thread calls handed over by the worker keep running while
-// it waits, so a tick that hands work over cannot dead-lock with it.
+// Takes the change lock. On the user-interface thread calls handed over by
+// the worker keep running while it waits: the worker may hold the lock while
+// it waits for such a call (a window-mode change made from a tick).
 std::unique_lock<std::recursive_mutex> LockForChange(TTimerLink& Link) {
-  std::unique_lock<std::recursive_mutex> guard(Link.TickLock, std::defer_lock);
+  std::unique_lock<std::recursive_mutex> guard(Link.ChangeLock, std::defer_lock);
   if (!IsMainThread()) {
     guard.lock();
     return guard;
   }
   if (Link.InsideHandOver > 0) return guard;
-  // A tick in progress may be waiting for a call it handed over: run those.
   while (!guard.try_lock()) {
     CheckSynchronize();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -135,9 +137,9 @@ TGxTimer::TGxTimer(TComponent* AOwner)
 }
 
 TGxTimer::~TGxTimer() {
-  Destroying();
   {
     auto guard = LockForChange(*FLink);
+    Destroying();
     FEnabled = false;
     FOnTimer = nullptr;
     FLink->Owner = nullptr;
@@ -161,8 +163,9 @@ TGxTimer::~TGxTimer() {
     FWorker = nullptr;
     return;
   }
-  // The worker sees Gone at once (its sleep is cut short), so this returns
-  // at once; a handed-over call it still makes finds no owner.
+  // The worker sees Gone at once (its sleep is cut short); a tick under way
+  // is waited for, running the calls it hands over meanwhile, which find no
+  // owner.
   delete FWorker;
   FWorker = nullptr;
 }
@@ -220,8 +223,12 @@ void TGxTimer::RunInMainThread(const std::function<void()>& Method) {
 }
 
 void TGxTimer::FireTimer() {
-  if (!FEnabled || IsDestroying() || !FOnTimer) return;
-  TNotifyEvent handler = FOnTimer;  // the handler may replace or clear it
+  TNotifyEvent handler;  // a copy: the handler may replace or clear it
+  {
+    auto guard = LockForChange(*FLink);
+    if (!FEnabled || IsDestroying() || !FOnTimer) return;
+    handler = FOnTimer;
+  }
   handler(this);
 }
 
@@ -321,14 +328,21 @@ void TTimerThread::Execute() {
 
 void TTimerThread::Tick() {
   if (TimerThreadStopping()) return;
-  std::unique_lock<std::recursive_mutex> tick(FLink->TickLock);
-  TGxTimer* owner = FLink->Owner;
-  if (owner == nullptr || !owner->ShouldRun()) return;
-  if (owner->FSyncEvent) {
-    tick.unlock();
+  // The state is read under the change lock, the handler runs without it.
+  // The timer stays alive meanwhile: its destructor waits for this thread,
+  // but when the tick itself frees it (on this thread, or in a call handed
+  // over), after which the tick touches nothing of it.
+  TGxTimer* owner;
+  bool sync;
+  {
+    std::lock_guard<std::recursive_mutex> change(FLink->ChangeLock);
+    owner = FLink->Owner;
+    if (owner == nullptr || !owner->ShouldRun()) return;
+    sync = owner->FSyncEvent;
+  }
+  if (sync) {
     std::shared_ptr<TTimerLink> link = FLink;
     HandOver(link, [&link] {
-      std::lock_guard<std::recursive_mutex> guard(link->TickLock);
       TGxTimer* target = link->Owner;
       if (target == nullptr) return;
       try {
@@ -344,7 +358,6 @@ void TTimerThread::Tick() {
   } catch (...) {
     FPendingException = std::current_exception();
   }
-  tick.unlock();
   if (FPendingException) ShowTimerException();
 }
 

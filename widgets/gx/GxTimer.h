@@ -6,13 +6,17 @@
 // the worker itself, which lets an animation keep turning while the
 // user-interface thread is busy.
 //
-// The worker is parked only between ticks. A setter that stops the timer (or
-// the destructor) waits for a tick that is running on the worker, so once it
-// returns no tick runs against what the handler uses. A reconfiguration made
-// by a tick on the worker itself takes effect at the worker's next sleep.
-// The timer may be freed by its own tick, on the worker or in a call the
-// worker handed to the user-interface thread: the destructor then returns at
-// once, and the worker ends after the tick without touching the timer.
+// The worker is parked only between ticks, and it holds no lock of the
+// timer's while a handler runs, so a handler may take locks of its own that
+// a thread changing the timer holds. A setter never waits for a tick: once
+// one stops the timer no new tick starts, while a handler already running
+// on the worker runs to its end. The destructor waits for that handler, so
+// once it returns no tick runs against what the handler uses. A
+// reconfiguration made by a tick on the worker itself takes effect at the
+// worker's next sleep. The timer may be freed by its own tick, on the worker
+// or in a call the worker handed to the user-interface thread: the
+// destructor then returns at once, and the worker ends after the tick
+// without touching the timer.
 #include <atomic>
 #include <exception>
 #include <functional>
@@ -39,6 +43,7 @@ class TGxTimer : public TComponent {
   explicit TGxTimer(TComponent* AOwner);
   ~TGxTimer() override;
 
+  // Safe to ask from the worker: a handler may look whether it still runs.
   bool Enabled() const { return FEnabled; }
   void SetEnabled(bool Value);
   Cardinal Interval() const { return FInterval; }
@@ -71,7 +76,7 @@ class TGxTimer : public TComponent {
   bool ShouldRun() const { return FInterval != 0 && FEnabled && bool(FOnTimer); }
   void SetWindowTimer();
 
-  bool FEnabled = true;
+  std::atomic<bool> FEnabled{true};
   Cardinal FInterval = 1000;
   bool FSyncEvent = true;
   bool FThreaded = true;

@@ -4,6 +4,8 @@
 #include "StdTestSupport.h"
 #include "platform/controls/CheckBox.h"
 #include "platform/controls/SimulateInput.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Graphic.h"
 
 namespace {
 
@@ -70,6 +72,32 @@ TEST_F(CheckBoxFixture, GrayedGoesToTickedOnUserClick) {
   SimulateClick(box);
   EXPECT_EQ(box->State(), cbChecked);
   EXPECT_EQ(clicks, 2);
+}
+
+// Pixels of Color in the caption part of Box (right of its tick square).
+int CaptionPixels(TForm& Form, TCheckBox& Box, TColor Color) {
+  const auto image = Form.GetFormImage();
+  int count = 0;
+  for (int y = Box.Top(); y < Box.Top() + Box.Height(); ++y)
+    for (int x = Box.Left() + 18; x < Box.Left() + Box.Width(); ++x)
+      count += image->Pixel(x, y) == ColorToRGB(Color);
+  return count;
+}
+
+TEST_F(CheckBoxFixture, ADisabledCaptionIsGreyWhateverItsFontColour) {
+  box->Font()->SetColor(clBlue);
+  Application->ProcessMessages();
+  EXPECT_GT(CaptionPixels(*form, *box, clBlue), 10);
+  EXPECT_EQ(CaptionPixels(*form, *box, clGrayText), 0);
+
+  box->SetEnabled(false);
+  Application->ProcessMessages();
+  EXPECT_EQ(CaptionPixels(*form, *box, clBlue), 0);
+  EXPECT_GT(CaptionPixels(*form, *box, clGrayText), 10);
+
+  box->SetEnabled(true);
+  Application->ProcessMessages();
+  EXPECT_GT(CaptionPixels(*form, *box, clBlue), 10);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "PumpMessages.h"
 #include "Watchdog.h"
 #include "platform/base/MainThread.h"
 #include "platform/controls/Application.h"
@@ -81,17 +82,6 @@ TGxGIFAnimator* PlaceAnimator(TForm* Form, int Left = 10, int Top = 10) {
   animator->SetParent(Form);
   animator->SetBounds(Left, Top, 20, 20);
   return animator;
-}
-
-template <class F>
-bool PumpUntil(F Done, int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return Done();
 }
 
 // A GIF89a stream of 2 by 2 pixels, looping forever, with one frame for

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
+#include "PumpMessages.h"
 #include "Watchdog.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/MainThread.h"
@@ -17,27 +19,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Runs the message loop for Ms milliseconds.
-void Pump(int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
-// Pumps until Done() or Ms milliseconds passed; true when Done().
-template <class F>
-bool PumpUntil(F Done, int Ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(Ms);
-  while (Clock::now() < end) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return Done();
-}
 
 struct TTickLog {
   std::atomic<int> Count{0};
@@ -65,15 +46,25 @@ TEST(GxTimer, DefaultsAndNoHandlerMeansNoWorkerRunning) {
 }
 
 TEST(GxTimer, SynchronisedTicksRunOnTheUserInterfaceThreadAtTheInterval) {
-  TTickLog log;
+  // Each sleep starts after the tick before it has run, so ticks are at
+  // least an interval apart however slow the machine; a slow machine only
+  // spreads them further.
+  constexpr auto interval = std::chrono::milliseconds(40);
+  std::vector<Clock::time_point> ticks;
+  std::atomic<int> offMain{0};
   TGxTimer timer(nullptr);
   timer.SetInterval(40);
-  timer.SetOnTimer(log.Handler());
+  const auto start = Clock::now();
+  timer.SetOnTimer([&](TObject*) {
+    if (!IsMainThread()) ++offMain;
+    ticks.push_back(Clock::now());
+  });
   EXPECT_FALSE(timer.Worker()->Suspended());
-  Pump(420);
-  EXPECT_GE(log.Count.load(), 6);
-  EXPECT_LE(log.Count.load(), 11);
-  EXPECT_EQ(log.OffMainThread.load(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return ticks.size() >= 6; }, 10000));
+  timer.SetOnTimer(nullptr);
+  EXPECT_EQ(offMain.load(), 0);
+  EXPECT_GE(ticks[0] - start, interval);
+  for (size_t i = 1; i < ticks.size(); ++i) EXPECT_GE(ticks[i] - ticks[i - 1], interval) << i;
 }
 
 TEST(GxTimer, FirstTickComesAfterTheDefaultSecond) {
@@ -130,19 +121,31 @@ TEST(GxTimer, IntervalZeroDisabledOrNoHandlerStopsTheTicks) {
 }
 
 TEST(GxTimer, ReplacingTheHandlerOrRepeatingAValueDoesNotRestartTheInterval) {
+  // A restarted sleep could not end sooner than a whole interval after the
+  // setters; the sleep under way ends about half an interval after them.
+  // The half interval is the room a slow machine has.
+  constexpr auto interval = std::chrono::milliseconds(2000);
   std::atomic<int> first{0}, second{0};
+  std::atomic<Clock::rep> secondAt{0};
   TGxTimer timer(nullptr);
-  timer.SetInterval(300);
+  timer.SetSyncEvent(false);
+  timer.SetInterval(2000);
   const auto start = Clock::now();
   timer.SetOnTimer([&](TObject*) { ++first; });
-  Pump(180);
-  timer.SetOnTimer([&](TObject*) { ++second; });
-  timer.SetInterval(300);
+  std::this_thread::sleep_until(start + interval / 2);
+  timer.SetOnTimer([&](TObject*) {
+    if (++second == 1) secondAt = Clock::now().time_since_epoch().count();
+  });
+  timer.SetInterval(2000);
   timer.SetEnabled(true);
-  ASSERT_TRUE(PumpUntil([&] { return second > 0; }, 1000));
+  const auto changed = Clock::now();
+  ASSERT_LT(changed - start, interval) << "the machine overslept the first half interval";
+  const auto end = Clock::now() + std::chrono::seconds(10);
+  while (second == 0 && Clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GT(second.load(), 0);
   EXPECT_EQ(first.load(), 0);
-  // A restart at 180 ms would put the tick at 480 ms.
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(430));
+  const Clock::time_point tick{Clock::duration(secondAt.load())};
+  EXPECT_LT(tick - changed, interval);
 }
 
 TEST(GxTimer, AnIntervalSetFromAWorkerTickAppliesFromTheNextSleep) {
