@@ -4,6 +4,21 @@
 #include <avahi-common/simple-watch.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Between a conversation's thread and the one waiting for it; whichever
+// lets go last frees it.
+struct TTalkEnd {
+  std::mutex Lock;
+  std::condition_variable Signal;
+  bool Talked = false;
+};
+
+}  // namespace
 
 TAvahiSession::TAvahiSession() {
   FPoll = avahi_simple_poll_new();
@@ -33,4 +48,21 @@ bool TAvahiSession::RunUntil(const std::function<bool()>& Finished, TClock::time
     // Wakes for every answer of the daemon; the wait is bounded by what is left.
     if (avahi_simple_poll_iterate(FPoll, int(std::min<long long>(left, 1000))) != 0) return false;
   }
+}
+
+bool TalkToAvahi(std::function<void(TAvahiSession& Session)> Talk, TAvahiSession::TClock::time_point Deadline) {
+  auto end = std::make_shared<TTalkEnd>();
+  std::thread([end, talk = std::move(Talk)] {
+    auto session = std::make_unique<TAvahiSession>();
+    talk(*session);
+    {
+      std::lock_guard<std::mutex> guard(end->Lock);
+      end->Talked = true;
+    }
+    end->Signal.notify_all();
+    // Freeing the client asks the daemon to free its browsers: nobody waits for that.
+    session.reset();
+  }).detach();
+  std::unique_lock<std::mutex> lock(end->Lock);
+  return end->Signal.wait_until(lock, Deadline, [&] { return end->Talked; });
 }
