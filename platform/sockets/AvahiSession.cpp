@@ -4,6 +4,7 @@
 #include <avahi-common/simple-watch.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <thread>
@@ -15,8 +16,16 @@ namespace {
 struct TTalkEnd {
   std::mutex Lock;
   std::condition_variable Signal;
+  bool Connecting = true;
   bool Talked = false;
+  bool Abandoned = false;  // given up on while still connecting
 };
+
+// Conversations given up on while they were still connecting, and still
+// connecting now. libdbus connects one client to the system bus at a time,
+// so while one is held, a new one would only be held behind it: new
+// conversations are not started then, and no thread piles up per look-up.
+std::atomic<int> gHeldConnects{0};
 
 }  // namespace
 
@@ -51,9 +60,15 @@ bool TAvahiSession::RunUntil(const std::function<bool()>& Finished, TClock::time
 }
 
 bool TalkToAvahi(std::function<void(TAvahiSession& Session)> Talk, TAvahiSession::TClock::time_point Deadline) {
+  if (gHeldConnects > 0) return false;
   auto end = std::make_shared<TTalkEnd>();
   std::thread([end, talk = std::move(Talk)] {
     auto session = std::make_unique<TAvahiSession>();
+    {
+      std::lock_guard<std::mutex> guard(end->Lock);
+      end->Connecting = false;
+      if (end->Abandoned) --gHeldConnects;
+    }
     talk(*session);
     {
       std::lock_guard<std::mutex> guard(end->Lock);
@@ -64,5 +79,10 @@ bool TalkToAvahi(std::function<void(TAvahiSession& Session)> Talk, TAvahiSession
     session.reset();
   }).detach();
   std::unique_lock<std::mutex> lock(end->Lock);
-  return end->Signal.wait_until(lock, Deadline, [&] { return end->Talked; });
+  if (end->Signal.wait_until(lock, Deadline, [&] { return end->Talked; })) return true;
+  if (end->Connecting) {
+    end->Abandoned = true;
+    ++gHeldConnects;
+  }
+  return false;
 }

@@ -51,7 +51,9 @@ class TAvahiSession {
 // all the same and the thread finishes alone whenever the call returns,
 // freeing the session after it. Talk must therefore own what it touches
 // (capture shared pointers by value), and hand results over in a
-// TAvahiFindings. The thread never keeps the program from exiting.
+// TAvahiFindings. The thread never keeps the program from exiting. While an
+// earlier conversation is still held connecting, Talk does not run at all
+// and the result is false at once, as without a daemon.
 bool TalkToAvahi(std::function<void(TAvahiSession& Session)> Talk, TAvahiSession::TClock::time_point Deadline);
 
 // What a conversation has found so far: added to on the conversation's
