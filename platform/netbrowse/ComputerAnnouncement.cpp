@@ -146,7 +146,7 @@ struct TComputerAnnouncement::TImpl {
 
 TComputerAnnouncement::TComputerAnnouncement(TComponent* AOwner)
     : TComponent(AOwner), FImpl(std::make_unique<TImpl>()) {
-  if (FImpl->Link->Wake < 0) return;
+  if (FImpl->Link->Wake < 0) return;  // a thread that could not be stopped is not started
   // Detached: a thread held by a silent bus must not hold up the program's exit.
   std::thread([link = FImpl->Link] { TAnnouncer(link).Run(); }).detach();
   FImpl->Started = true;
