@@ -6,7 +6,8 @@
 // follows the daemon (announced again when the daemon comes back) and goes
 // when the announcement is freed. A name conflict is left to the daemon.
 // Nothing here blocks: the conversation with the daemon runs on a thread of
-// its own.
+// its own, and freeing the announcement waits for that thread only briefly,
+// so a system bus that never answers cannot hold up the program's exit.
 #include <memory>
 
 #include "platform/base/Component.h"

@@ -4,7 +4,9 @@
 #include <avahi-client/lookup.h>
 #include <avahi-common/address.h>
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -25,12 +27,12 @@ constexpr const char* kDomain = "local";
 // resolver has answered.
 struct TBrowse {
   AvahiClient* Client = nullptr;
+  std::shared_ptr<TAvahiFindings<TFoundService>> Found;
   bool TypesDone = false;
   int Pending = 0;  // service browsers and resolvers still to answer
   std::set<std::string> Types;
   std::set<std::tuple<std::string, std::string, std::string>> Instances;  // name, type, domain
   std::map<AvahiServiceBrowser*, bool> BrowserDone;
-  std::vector<TFoundService> Found;
 
   bool Finished() const { return TypesDone && Pending == 0; }
 };
@@ -41,7 +43,7 @@ void OnResolved(AvahiServiceResolver* Resolver, AvahiIfIndex, AvahiProtocol, Ava
   auto* browse = static_cast<TBrowse*>(Data);
   if (Event == AVAHI_RESOLVER_FOUND && Name != nullptr && Type != nullptr && HostName != nullptr &&
       Address != nullptr && Address->proto == AVAHI_PROTO_INET)
-    browse->Found.push_back({Type, Name, HostName, AddressToText(Address->data.ipv4.address)});
+    browse->Found->Add({Type, Name, HostName, AddressToText(Address->data.ipv4.address)});
   --browse->Pending;
   avahi_service_resolver_free(Resolver);
 }
@@ -81,19 +83,28 @@ void OnServiceType(AvahiServiceTypeBrowser*, AvahiIfIndex, AvahiProtocol, AvahiB
   }
 }
 
-// The services announced now, or ERROR_NO_NETWORK without a daemon. What has
-// been resolved when the time is up is what the neighbourhood shows.
+// The services announced now, or ERROR_NO_NETWORK when no daemon took the
+// browse. What has been resolved when the time is up is what the
+// neighbourhood shows, whatever the bus and the daemon are still doing.
 DWord BrowseServices(std::vector<TFoundService>& Found) {
   const auto deadline = TAvahiSession::TClock::now() + std::chrono::milliseconds(DnsSdBrowseMilliseconds);
-  TAvahiSession session;
-  if (session.Client() == nullptr) return ERROR_NO_NETWORK;
-  TBrowse browse;
-  browse.Client = session.Client();
-  if (avahi_service_type_browser_new(session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kDomain,
-                                     AvahiLookupFlags(0), OnServiceType, &browse) == nullptr)
-    return ERROR_NO_NETWORK;
-  session.RunUntil([&] { return browse.Finished(); }, deadline);
-  Found = std::move(browse.Found);
+  auto found = std::make_shared<TAvahiFindings<TFoundService>>();
+  auto browsing = std::make_shared<std::atomic<bool>>(false);
+  TalkToAvahi(
+      [found, browsing, deadline](TAvahiSession& Session) {
+        if (Session.Client() == nullptr) return;
+        TBrowse browse;
+        browse.Client = Session.Client();
+        browse.Found = found;
+        if (avahi_service_type_browser_new(Session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kDomain,
+                                           AvahiLookupFlags(0), OnServiceType, &browse) == nullptr)
+          return;
+        *browsing = true;
+        Session.RunUntil([&] { return browse.Finished(); }, deadline);
+      },
+      deadline);
+  if (!*browsing) return ERROR_NO_NETWORK;
+  Found = found->SoFar();
   return NO_ERROR;
 }
 

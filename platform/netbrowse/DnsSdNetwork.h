@@ -13,13 +13,14 @@
 // The provider text of every entry.
 inline constexpr const char* DnsSdProviderName = "DNS-SD Network";
 
-// How long one browse of the domain waits for the daemon's answers at most.
+// How long one browse of the domain waits for the bus and the daemon at most.
 inline constexpr int DnsSdBrowseMilliseconds = 3000;
 
 // The servers of the domain for the services found there.
 std::vector<TNetResourceEntry> DnsSdServersOf(const std::vector<TFoundService>& Services);
 
 // Children of Parent (nullptr: the root). Without a reachable avahi daemon
-// the domain gives ERROR_NO_NETWORK. Browsing the domain blocks the calling
-// thread for up to DnsSdBrowseMilliseconds.
+// (also when the bus leaves the connection unanswered) the domain gives
+// ERROR_NO_NETWORK. Browsing the domain blocks the calling thread for up to
+// DnsSdBrowseMilliseconds: connecting, browsing and resolving all count.
 DWord ListDnsSdNetwork(const NETRESOURCE* Parent, std::vector<TNetResourceEntry>& Children);

@@ -4,6 +4,30 @@
 #include <avahi-common/simple-watch.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Between a conversation's thread and the one waiting for it; whichever
+// lets go last frees it.
+struct TTalkEnd {
+  std::mutex Lock;
+  std::condition_variable Signal;
+  bool Connecting = true;
+  bool Talked = false;
+  bool Abandoned = false;  // given up on while still connecting
+};
+
+// Conversations given up on while they were still connecting, and still
+// connecting now. libdbus connects one client to the system bus at a time,
+// so while one is held, a new one would only be held behind it: new
+// conversations are not started then, and no thread piles up per look-up.
+std::atomic<int> gHeldConnects{0};
+
+}  // namespace
 
 TAvahiSession::TAvahiSession() {
   FPoll = avahi_simple_poll_new();
@@ -33,4 +57,32 @@ bool TAvahiSession::RunUntil(const std::function<bool()>& Finished, TClock::time
     // Wakes for every answer of the daemon; the wait is bounded by what is left.
     if (avahi_simple_poll_iterate(FPoll, int(std::min<long long>(left, 1000))) != 0) return false;
   }
+}
+
+bool TalkToAvahi(std::function<void(TAvahiSession& Session)> Talk, TAvahiSession::TClock::time_point Deadline) {
+  if (gHeldConnects > 0) return false;
+  auto end = std::make_shared<TTalkEnd>();
+  std::thread([end, talk = std::move(Talk)] {
+    auto session = std::make_unique<TAvahiSession>();
+    {
+      std::lock_guard<std::mutex> guard(end->Lock);
+      end->Connecting = false;
+      if (end->Abandoned) --gHeldConnects;
+    }
+    talk(*session);
+    {
+      std::lock_guard<std::mutex> guard(end->Lock);
+      end->Talked = true;
+    }
+    end->Signal.notify_all();
+    // Freeing the client asks the daemon to free its browsers: nobody waits for that.
+    session.reset();
+  }).detach();
+  std::unique_lock<std::mutex> lock(end->Lock);
+  if (end->Signal.wait_until(lock, Deadline, [&] { return end->Talked; })) return true;
+  if (end->Connecting) {
+    end->Abandoned = true;
+    ++gHeldConnects;
+  }
+  return false;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "platform/sockets/AvahiSession.h"
 #include "platform/sockets/HostLookup.h"
@@ -20,9 +21,10 @@ bool EndsWithLocal(const std::string& Name) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
+// The resolver's answer, on the conversation's thread.
 struct TAnswer {
   bool Done = false;
-  std::vector<std::string> Addresses;
+  std::shared_ptr<TAvahiFindings<std::string>> Addresses;
 };
 
 void OnHostName(AvahiHostNameResolver*, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent Event, const char*,
@@ -30,7 +32,7 @@ void OnHostName(AvahiHostNameResolver*, AvahiIfIndex, AvahiProtocol, AvahiResolv
   auto* answer = static_cast<TAnswer*>(Data);
   answer->Done = true;
   if (Event == AVAHI_RESOLVER_FOUND && Address != nullptr && Address->proto == AVAHI_PROTO_INET)
-    answer->Addresses.push_back(AddressToText(Address->data.ipv4.address));
+    answer->Addresses->Add(AddressToText(Address->data.ipv4.address));
 }
 
 }  // namespace
@@ -43,13 +45,18 @@ std::string MulticastNameOf(const std::string& HostName) {
 
 std::vector<std::string> MulticastLookup(const std::string& LocalName) {
   const auto deadline = TAvahiSession::TClock::now() + std::chrono::milliseconds(MulticastLookupMilliseconds);
-  TAvahiSession session;
-  if (session.Client() == nullptr) return {};
-  TAnswer answer;
-  // A name the daemon finds malformed gives no resolver: no such computer.
-  if (avahi_host_name_resolver_new(session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, LocalName.c_str(),
-                                   AVAHI_PROTO_INET, AvahiLookupFlags(0), OnHostName, &answer) == nullptr)
-    return {};
-  session.RunUntil([&] { return answer.Done; }, deadline);
-  return answer.Addresses;
+  auto addresses = std::make_shared<TAvahiFindings<std::string>>();
+  TalkToAvahi(
+      [addresses, name = LocalName, deadline](TAvahiSession& Session) {
+        if (Session.Client() == nullptr) return;
+        TAnswer answer;
+        answer.Addresses = addresses;
+        // A name the daemon finds malformed gives no resolver: no such computer.
+        if (avahi_host_name_resolver_new(Session.Client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, name.c_str(),
+                                         AVAHI_PROTO_INET, AvahiLookupFlags(0), OnHostName, &answer) == nullptr)
+          return;
+        Session.RunUntil([&] { return answer.Done; }, deadline);
+      },
+      deadline);
+  return addresses->SoFar();
 }

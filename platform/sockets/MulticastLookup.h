@@ -15,5 +15,5 @@ std::string MulticastNameOf(const std::string& HostName);
 
 // The IPv4 addresses of a ".local" name; empty when no computer answers in
 // time or no daemon runs. Blocks the calling thread for up to
-// MulticastLookupMilliseconds.
+// MulticastLookupMilliseconds, also while the system bus keeps silent.
 std::vector<std::string> MulticastLookup(const std::string& LocalName);
