@@ -17,8 +17,8 @@ std::string LocalHostName();
 //   is kept;
 // - this computer's own name, where the resolver gives only loopback
 //   addresses (as the hosts file of many installations maps it), yields the
-//   network adapters' addresses instead (InterfaceAddresses.h), loopback
-//   only when there is no other;
+//   network adapters' addresses instead (InterfaceAddresses.h): tunnels
+//   first, ordinary adapters last, loopback only when there is no other;
 // - a name the resolver does not know is asked on the LAN by multicast DNS
 //   (MulticastLookup.h): a bare name as "name.local", for about 2 s at most.
 // Empty when the name does not resolve. A name is looked up on a thread of

@@ -13,7 +13,7 @@ std::vector<std::string> OrderInterfaceAddresses(const std::vector<TInterfaceAdd
   std::copy_if(Interfaces.begin(), Interfaces.end(), std::back_inserter(usable),
                [](const TInterfaceAddress& i) { return i.Usable; });
   std::stable_sort(usable.begin(), usable.end(), [](const TInterfaceAddress& a, const TInterfaceAddress& b) {
-    if (a.PointToPoint != b.PointToPoint) return !a.PointToPoint;
+    if (a.PointToPoint != b.PointToPoint) return a.PointToPoint;
     return a.Index < b.Index;
   });
   std::vector<std::string> addresses;

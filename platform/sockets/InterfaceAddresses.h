@@ -11,9 +11,12 @@ struct TInterfaceAddress {
   bool PointToPoint = false;  // a tunnel (VPN, PPP)
 };
 
-// The usable adapters' addresses: adapters with a link to other computers
-// before point-to-point tunnels, each group in interface index order, the
-// addresses of one adapter in the order the system lists them; each once.
+// The usable adapters' addresses: point-to-point tunnels first, adapters
+// with a link to other computers after them, each group in interface index
+// order, the addresses of one adapter in the order the system lists them;
+// each once. The own address is taken as the last of the list, so it is an
+// ordinary adapter's (the one peers on the LAN reach) and a tunnel's only
+// when there is no other.
 std::vector<std::string> OrderInterfaceAddresses(const std::vector<TInterfaceAddress>& Interfaces);
 
 // OrderInterfaceAddresses over the system's adapters now.

@@ -6,7 +6,10 @@
 // handler ReadBuffer takes the datagram's bytes. Datagrams that arrive
 // together are announced one after the other, in order, before the user
 // interface paints again; freeing the component from its handler drops the
-// ones not yet announced.
+// ones not yet announced. Datagrams go on being taken in while a handler
+// runs, so a burst is not lost to the host's small socket queue; up to a few
+// MB of them wait to be announced (UdpReceiver.h), and beyond that further
+// ones are dropped.
 //
 // Datagrams move through a buffer of MessageBufferSize bytes both ways: a
 // longer one is cut to that size, never written past it.

@@ -1,14 +1,13 @@
 #include "platform/sockets/UdpReceiver.h"
 
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -53,25 +52,40 @@ class TDatagramReader {
   std::vector<Byte> FBuffer;
 };
 
-// One hand-over to the user-interface thread. Shared by the listener
-// (waiting) and the queued call (running), either of which may outlive the
-// receiver.
-struct THandOver {
-  std::mutex Lock;
-  std::condition_variable Changed;
-  bool Finished = false;
-  bool Cancelled = false;
-  TDatagram Datagram;
-  TUdpReceiver::TDeliver Deliver;
-  // Set when the hand-over goes on with what else is waiting. The listener
-  // does not read meanwhile; each read happens under Lock and only while not
-  // Cancelled, and the receiver cancels before it closes the socket.
-  TDatagramReader* More = nullptr;
+// Datagrams read and not yet delivered, and the state of the hand-over to
+// the user-interface thread. Shared by the receiver, its listener and the
+// queued hand-over, which may outlive the receiver.
+struct TInbox {
+  TInbox(int WakeHandle, int PerHandOver, TUdpReceiver::TDeliver DeliverCall)
+      : Wake(WakeHandle), MaxPerHandOver(PerHandOver), Deliver(std::move(DeliverCall)) {}
+  ~TInbox() { close(Wake); }
+  TInbox(const TInbox&) = delete;
+  TInbox& operator=(const TInbox&) = delete;
 
-  TDatagramReader::TRead ReadMore(TDatagram& Next) {
-    std::lock_guard<std::mutex> guard(Lock);
-    if (Cancelled) return TDatagramReader::TRead::Nothing;
-    return More->Read(Next);
+  // Written when a hand-over finishes and when the receiver stops.
+  const int Wake;
+  const int MaxPerHandOver;
+  const TUdpReceiver::TDeliver Deliver;
+
+  std::mutex Lock;
+  std::deque<TDatagram> Waiting;
+  std::size_t WaitingBytes = 0;
+  bool Cancelled = false;
+  bool HandingOver = false;  // a hand-over is queued or running
+  std::chrono::steady_clock::time_point LastHandOver{};  // when the last one finished
+
+  static std::size_t Cost(const TDatagram& Datagram) { return sizeof Datagram + Datagram.Data.size(); }
+
+  void Signal() const {
+    std::uint64_t one = 1;
+    while (write(Wake, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+  }
+
+  void ClearSignal() const {
+    std::uint64_t count = 0;
+    while (read(Wake, &count, sizeof count) < 0 && errno == EINTR) {
+    }
   }
 };
 
@@ -83,119 +97,128 @@ void DeliverGuarded(const TUdpReceiver::TDeliver& deliver, const TDatagram& data
   }
 }
 
-void DeliverWaiting(THandOver& item, const TUdpReceiver::TDeliver& deliver,
-                    std::chrono::steady_clock::time_point deadline) {
-  TDatagram next;
-  for (int taken = 1; taken < TUdpReceiver::MaxBatchDatagrams; ++taken) {
-    if (std::chrono::steady_clock::now() >= deadline) return;
-    switch (item.ReadMore(next)) {
-      case TDatagramReader::TRead::Nothing: return;
-      case TDatagramReader::TRead::Dropped: break;
-      case TDatagramReader::TRead::Received: DeliverGuarded(deliver, next); break;
-    }
-  }
-}
-
-void RunHandOver(const std::shared_ptr<THandOver>& item) {
+// On the user-interface thread: delivers the waiting datagrams in order, at
+// most MaxPerHandOver of them and, after the first, while time is left.
+void RunHandOver(TInbox& inbox) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(TUdpReceiver::MaxBatchMilliseconds);
-  TUdpReceiver::TDeliver deliver;
-  {
-    std::lock_guard<std::mutex> guard(item->Lock);
-    if (item->Cancelled) return;
-    deliver = item->Deliver;  // a copy: the delivery may free the receiver
+  TDatagram datagram;
+  for (int taken = 0; taken < inbox.MaxPerHandOver; ++taken) {
+    if (taken > 0 && std::chrono::steady_clock::now() >= deadline) break;
+    {
+      std::lock_guard<std::mutex> guard(inbox.Lock);
+      // Checked before every datagram: a delivery may free the receiver.
+      if (inbox.Cancelled) return;
+      if (inbox.Waiting.empty()) break;
+      inbox.WaitingBytes -= TInbox::Cost(inbox.Waiting.front());
+      datagram = std::move(inbox.Waiting.front());
+      inbox.Waiting.pop_front();
+    }
+    DeliverGuarded(inbox.Deliver, datagram);
   }
-  DeliverGuarded(deliver, item->Datagram);
-  if (item->More != nullptr) DeliverWaiting(*item, deliver, deadline);
-  std::lock_guard<std::mutex> guard(item->Lock);
-  item->Finished = true;
-  item->Changed.notify_all();
+  {
+    std::lock_guard<std::mutex> guard(inbox.Lock);
+    inbox.HandingOver = false;
+    inbox.LastHandOver = std::chrono::steady_clock::now();
+  }
+  inbox.Signal();
+}
+
+int MakeWakeHandle() {
+  int handle = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (handle < 0) throw ESocketError(std::string("Cannot start a UDP listener: ") + std::strerror(errno));
+  return handle;
 }
 
 }  // namespace
 
 struct TUdpReceiver::TState {
-  TState(int Capacity, TOversize Oversize) : Reader(Capacity, Oversize) {}
+  TState(int Capacity, TOversize Oversize, TBatch Batch, TDeliver Deliver)
+      : Reader(Capacity, Oversize),
+        ReadsAhead(Batch == TBatch::AllWaiting),
+        Rest(ReadsAhead ? RestBetweenBatchesMilliseconds : 0),
+        Inbox(std::make_shared<TInbox>(MakeWakeHandle(), ReadsAhead ? MaxBatchDatagrams : 1,
+                                       std::move(Deliver))) {}
+
+  // The most the listener reads in a row before it looks at the hand-over.
+  static constexpr int MaxReadsInARow = 64;
 
   TDatagramReader Reader;
-  TBatch Batch = TBatch::OneDatagram;
-  int Wake = -1;
-  TDeliver Deliver;
+  // Whether the listener goes on reading while a hand-over is under way.
+  const bool ReadsAhead;
+  const std::chrono::milliseconds Rest;
+  const std::shared_ptr<TInbox> Inbox;
   std::thread Thread;
 
-  std::mutex Lock;
-  bool Stopping = false;
-  std::shared_ptr<THandOver> Pending;
-
-  ~TState() {
-    if (Wake >= 0) close(Wake);
-  }
-
   void Listen() {
+    std::vector<TDatagram> taken;
+    for (;;) {
+      bool handOver = false;
+      bool readSocket = false;
+      int timeout = -1;
+      {
+        std::lock_guard<std::mutex> guard(Inbox->Lock);
+        if (Inbox->Cancelled) return;
+        if (!Inbox->HandingOver && !Inbox->Waiting.empty()) {
+          const auto wait = Inbox->LastHandOver + Rest - std::chrono::steady_clock::now();
+          if (wait <= wait.zero()) {
+            handOver = Inbox->HandingOver = true;
+          } else {
+            // Rounded up: waking a little early would only spin.
+            timeout = int(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+          }
+        }
+        readSocket = ReadsAhead || (!Inbox->HandingOver && Inbox->Waiting.empty());
+      }
+      if (handOver) {
+        std::shared_ptr<TInbox> inbox = Inbox;
+        Queue([inbox] { RunHandOver(*inbox); });
+      }
+      switch (Reader.Socket.Wait(Inbox->Wake, readSocket, handOver ? 0 : timeout)) {
+        case TUdpSocket::TWaitResult::Failed: return;
+        case TUdpSocket::TWaitResult::Timeout: break;
+        case TUdpSocket::TWaitResult::Wake: Inbox->ClearSignal(); break;
+        case TUdpSocket::TWaitResult::Datagram: Take(taken); break;
+      }
+    }
+  }
+
+  // Reads what the socket holds (one datagram unless reading ahead) into the
+  // inbox; beyond its bound a datagram is dropped.
+  void Take(std::vector<TDatagram>& taken) {
+    taken.clear();
     TDatagram datagram;
-    while (Reader.Socket.WaitReadable(Wake)) {
-      if (Reader.Read(datagram) != TDatagramReader::TRead::Received) continue;
-      if (!HandOverAndWait(std::move(datagram))) return;
-      if (Batch == TBatch::AllWaiting && !RestBetweenBatches()) return;
+    for (int i = 0; i < (ReadsAhead ? MaxReadsInARow : 1); ++i) {
+      const TDatagramReader::TRead read = Reader.Read(datagram);
+      if (read == TDatagramReader::TRead::Nothing) break;
+      if (read == TDatagramReader::TRead::Received) taken.push_back(std::move(datagram));
     }
-  }
-
-  // During a burst every hand-over costs the user interface a repaint, and
-  // a handler that processes messages repaints once per call: a short rest
-  // lets the burst gather in the socket so that it is handled, and painted,
-  // once. False when the receiver stops meanwhile.
-  bool RestBetweenBatches() const {
-    pollfd wake{Wake, POLLIN, 0};
-    return poll(&wake, 1, RestBetweenBatchesMilliseconds) <= 0;
-  }
-
-  bool HandOverAndWait(TDatagram&& datagram) {
-    auto item = std::make_shared<THandOver>();
-    item->Datagram = std::move(datagram);
-    item->Deliver = Deliver;
-    if (Batch == TBatch::AllWaiting) item->More = &Reader;
-    {
-      std::lock_guard<std::mutex> guard(Lock);
-      if (Stopping) return false;
-      Pending = item;
+    std::lock_guard<std::mutex> guard(Inbox->Lock);
+    for (TDatagram& d : taken) {
+      const std::size_t cost = TInbox::Cost(d);
+      if (ReadsAhead && Inbox->WaitingBytes + cost > MaxWaitingBytes) continue;
+      Inbox->WaitingBytes += cost;
+      Inbox->Waiting.push_back(std::move(d));
     }
-    Queue([item] { RunHandOver(item); });
-    std::unique_lock<std::mutex> wait(item->Lock);
-    item->Changed.wait(wait, [&] { return item->Finished || item->Cancelled; });
-    return !item->Cancelled;
   }
 
   void Stop() {
-    std::shared_ptr<THandOver> pending;
     {
-      std::lock_guard<std::mutex> guard(Lock);
-      Stopping = true;
-      pending = std::move(Pending);
+      std::lock_guard<std::mutex> guard(Inbox->Lock);
+      Inbox->Cancelled = true;
     }
-    if (pending) {
-      // Waits for a read of the running hand-over to end: none follows.
-      std::lock_guard<std::mutex> guard(pending->Lock);
-      pending->Cancelled = true;
-      pending->Changed.notify_all();
-    }
-    std::uint64_t one = 1;
-    while (write(Wake, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    Inbox->Signal();
     if (Thread.joinable()) Thread.join();
   }
 };
 
 TUdpReceiver::TUdpReceiver(int Port, int Capacity, TOversize Oversize, TBatch Batch,
                            TDeliver Deliver)
-    : FState(std::make_unique<TState>(Capacity, Oversize)) {
+    : FState(std::make_unique<TState>(Capacity, Oversize, Batch, std::move(Deliver))) {
   TState& s = *FState;
-  s.Batch = Batch;
-  s.Deliver = std::move(Deliver);
   s.Reader.Socket.Bind(Port);
   s.Reader.Socket.EnlargeReceiveBuffer(Capacity);
   FPort = s.Reader.Socket.LocalPort();
-  s.Wake = eventfd(0, EFD_CLOEXEC);
-  if (s.Wake < 0) throw ESocketError(std::string("Cannot start a UDP listener: ") + std::strerror(errno));
   try {
     s.Thread = std::thread([&s] { s.Listen(); });
   } catch (const std::system_error& e) {

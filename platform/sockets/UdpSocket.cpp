@@ -85,15 +85,15 @@ void TUdpSocket::SendTo(std::uint32_t Address, int Port, const void* Data, std::
   }
 }
 
-bool TUdpSocket::WaitReadable(int WakeHandle) const {
-  pollfd watch[2] = {{FHandle, POLLIN, 0}, {WakeHandle, POLLIN, 0}};
-  for (;;) {
-    int ready = poll(watch, 2, -1);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return false;
-    if (watch[1].revents != 0) return false;
-    if (watch[0].revents != 0) return true;
-  }
+TUdpSocket::TWaitResult TUdpSocket::Wait(int WakeHandle, bool ForDatagram,
+                                          int TimeoutMilliseconds) const {
+  // poll passes over an entry whose handle is negative.
+  pollfd watch[2] = {{WakeHandle, POLLIN, 0}, {ForDatagram ? FHandle : -1, POLLIN, 0}};
+  int ready = poll(watch, 2, TimeoutMilliseconds < 0 ? -1 : TimeoutMilliseconds);
+  if (ready < 0) return errno == EINTR ? TWaitResult::Timeout : TWaitResult::Failed;
+  if (watch[0].revents != 0) return TWaitResult::Wake;
+  if (watch[1].revents != 0) return TWaitResult::Datagram;
+  return TWaitResult::Timeout;
 }
 
 long TUdpSocket::ReceiveFrom(void* Buffer, std::size_t Capacity, std::uint32_t& FromAddress,

@@ -29,9 +29,11 @@ class TUdpSocket {
   // Sends one datagram of Length bytes to Address (network order) and Port.
   void SendTo(std::uint32_t Address, int Port, const void* Data, std::size_t Length);
 
-  // Waits until a datagram is waiting or WakeHandle becomes readable;
-  // true for a datagram.
-  bool WaitReadable(int WakeHandle) const;
+  // Waits until WakeHandle becomes readable, a datagram is waiting (only
+  // when ForDatagram) or TimeoutMilliseconds pass (negative: no limit). A
+  // signal ends the wait early with Timeout. WakeHandle is reported first.
+  enum class TWaitResult { Wake, Datagram, Timeout, Failed };
+  TWaitResult Wait(int WakeHandle, bool ForDatagram, int TimeoutMilliseconds) const;
   // Receives one waiting datagram into Buffer without blocking. Returns its
   // full length (which may exceed Capacity: only Capacity bytes are stored),
   // or -1 when nothing could be received.

@@ -83,7 +83,9 @@ TEST(HostLookup, OwnNameMappedToLoopbackYieldsTheAdaptersAddresses) {
   EXPECT_EQ(LookupHostAddresses("mixed"), (std::vector<std::string>{"127.0.1.1", "10.5.5.5"}));
 }
 
-TEST(HostLookup, AdaptersWithALinkComeBeforeTunnelsInIndexOrder) {
+// The own address is the last of the list: an ordinary adapter's whatever
+// index a tunnel has, the tunnel's only when it is the one adapter up.
+TEST(HostLookup, TunnelsComeBeforeAdaptersWithALinkInIndexOrder) {
   std::vector<TInterfaceAddress> list = {
       {"10.8.0.2", 7, true, true},      // VPN tunnel
       {"192.168.1.20", 3, true, false},  // wlan
@@ -92,7 +94,18 @@ TEST(HostLookup, AdaptersWithALinkComeBeforeTunnelsInIndexOrder) {
       {"10.0.0.21", 2, true, false},     // its second address
       {"192.168.1.20", 3, true, false}};
   EXPECT_EQ(OrderInterfaceAddresses(list),
-            (std::vector<std::string>{"10.0.0.20", "10.0.0.21", "192.168.1.20", "10.8.0.2"}));
+            (std::vector<std::string>{"10.8.0.2", "10.0.0.20", "10.0.0.21", "192.168.1.20"}));
+
+  const TInterfaceAddress ethernet{"10.0.0.20", 2, true, false};
+  for (unsigned tunnelIndex : {1u, 9u}) {
+    const TInterfaceAddress tunnel{"10.8.0.2", tunnelIndex, true, true};
+    EXPECT_EQ(OrderInterfaceAddresses({tunnel, ethernet}).back(), "10.0.0.20") << tunnelIndex;
+    EXPECT_EQ(OrderInterfaceAddresses({ethernet, tunnel}).back(), "10.0.0.20") << tunnelIndex;
+  }
+  EXPECT_EQ(OrderInterfaceAddresses({{"10.8.0.2", 9, true, true}, {"10.8.1.2", 4, true, true}}),
+            (std::vector<std::string>{"10.8.1.2", "10.8.0.2"}));
+  EXPECT_EQ(OrderInterfaceAddresses({{"10.8.0.2", 9, true, true}, {"127.0.0.1", 1, false, false}}),
+            std::vector<std::string>{"10.8.0.2"});
   EXPECT_TRUE(OrderInterfaceAddresses({{"127.0.0.1", 1, false, false}}).empty());
 }
 

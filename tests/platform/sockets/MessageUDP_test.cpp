@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "SocketTestSupport.h"
@@ -193,4 +194,58 @@ TEST(MessageUDP, OwnerDestroyedWithALinePendingDropsIt) {
   }
   PumpFor(100ms);
   EXPECT_FALSE(called);
+}
+
+// A burst of a thousand chat lines within 10 ms while the handler of the
+// first is slow: the listener keeps the socket drained meanwhile, so the
+// kernel drops none and every line is announced, whole and in order.
+TEST(MessageUDP, BurstOfAThousandLinesWhileTheHandlerIsBusyLosesNone) {
+  constexpr int count = 1000;
+  // Chat-like lines of 20 to 180 bytes, NUL included, each telling its number.
+  auto line = [](int i) {
+    std::string text = "line " + std::to_string(i) + " ";
+    text.resize(std::size_t(20 + (i * 37) % 147), char('a' + i % 26));
+    return "10.77.0.2 <> " + text + '\0';
+  };
+  TMessageUDP udp(nullptr);
+  udp.SetLocalPort(0);
+  std::atomic<bool> busy{false};
+  std::vector<std::string> lines;
+  int offThread = 0;
+  udp.SetOnDataReceived([&](TComponent*, int bytes, const std::string&, int) {
+    if (lines.empty()) {
+      busy = true;
+      std::this_thread::sleep_for(200ms);  // a slow handler while the burst arrives
+    }
+    std::string got(std::size_t(bytes), '\0');
+    udp.ReadBuffer(got.data(), bytes);
+    lines.push_back(got);
+    if (!IsMainThread()) ++offThread;
+  });
+
+  const long errorsBefore = UdpReceiveBufferErrors();
+  ASSERT_GE(errorsBefore, 0) << "no RcvbufErrors in /proc/net/snmp";
+  TTestPeer peer;
+  const int port = udp.BoundPort();
+  std::thread sender([&] {
+    peer.SendTo(port, line(0));
+    for (int wait = 0; !busy && wait < 5000; ++wait) std::this_thread::sleep_for(1ms);
+    // A hundred lines every millisecond, as a burst arrives from the network
+    // (the pauses also let the listener run where every processor is busy).
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 1; i < count; ++i) {
+      if (i % 100 == 0) std::this_thread::sleep_until(start + std::chrono::milliseconds(i / 100));
+      peer.SendTo(port, line(i));
+    }
+  });
+  const bool all = PumpUntil([&] { return lines.size() >= std::size_t(count); }, 20000ms);
+  sender.join();
+  const long errorsAfter = UdpReceiveBufferErrors();
+
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(errorsAfter - errorsBefore, 0) << "datagrams the kernel had no room for";
+  ASSERT_TRUE(all) << lines.size() << " of " << count << " lines arrived";
+  ASSERT_EQ(lines.size(), std::size_t(count));
+  for (int i = 0; i < count; ++i) ASSERT_EQ(lines[std::size_t(i)], line(i)) << "line " << i;
+  EXPECT_EQ(offThread, 0);
 }

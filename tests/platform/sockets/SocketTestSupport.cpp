@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -24,6 +26,25 @@ bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Time
 
 void PumpFor(std::chrono::milliseconds Time) {
   PumpUntil([] { return false; }, Time);
+}
+
+long UdpReceiveBufferErrors() {
+  // Two lines start with "Udp:": the column names, then their values.
+  std::ifstream snmp("/proc/net/snmp");
+  std::string line, names;
+  while (std::getline(snmp, line)) {
+    if (line.rfind("Udp: ", 0) != 0) continue;
+    if (names.empty()) {
+      names = line;
+      continue;
+    }
+    std::istringstream name(names), value(line);
+    std::string n, v;
+    while (name >> n && value >> v)
+      if (n == "RcvbufErrors") return std::stol(v);
+    return -1;
+  }
+  return -1;
 }
 
 TTestPeer::TTestPeer(const std::string& BindAddress) {

@@ -14,6 +14,11 @@ bool PumpUntil(const std::function<bool()>& Done,
 // Runs handed-over calls for the given time.
 void PumpFor(std::chrono::milliseconds Time);
 
+// The kernel's count of UDP datagrams dropped for want of room in a
+// socket's receive buffer (RcvbufErrors in /proc/net/snmp), summed over every
+// socket of this network namespace; -1 when it cannot be read.
+long UdpReceiveBufferErrors();
+
 class TTestPeer {
  public:
   // Bound to a free port on BindAddress ("127.0.0.1" by default).
