@@ -266,7 +266,9 @@ TEST_P(CallSlots, ARingToneThatCannotPlayLeavesTheCallRinging) {
 
 TEST_P(CallSlots, RefreshAllDuringARingResetsTheSlotButTheRingRunsOut) {
   Start();
-  Form->FRingTimeMs = 400;
+  // A ring that cannot run out before the checks after "Refresh All"; it is
+  // made to run out afterwards by shortening its timer.
+  Form->FRingTimeMs = 600000;
   AddEntry("10.0.0.9", 2);
   Form->chk2->SetEnabled(true);
   Form->chk2->SetChecked(true);
@@ -285,9 +287,15 @@ TEST_P(CallSlots, RefreshAllDuringARingResetsTheSlotButTheRingRunsOut) {
   EXPECT_TRUE(WebcamBoxShown());
   for (int slot = 1; slot <= SlotCount; ++slot)
     EXPECT_TRUE(Form->SlotPicture(slot)->Graphic()->Equals(Form->Image6->Picture()->Graphic()));
+  EXPECT_TRUE(Peer.Drain(milliseconds(0)).empty());  // nothing sent by "Refresh All"
+
+  // The ring timer that "Refresh All" left running still ends the ring.
+  Form->Timer1->SetInterval(50);
   std::string reply;
   ASSERT_TRUE(Peer.Receive(reply));
   EXPECT_EQ(reply, "Unanswered");
+  EXPECT_FALSE(Form->Timer1->Enabled());
+  EXPECT_FALSE(Form->Timer2->Enabled());
 }
 
 TEST_P(CallSlots, EnterInTheAddressFieldCallsOnlyWhenChatIsEnabled) {
