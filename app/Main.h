@@ -306,6 +306,11 @@ class TfrmMain : public TForm {
 
   TSlotArray<TCallSlot> FSlots;
   TSlotArray<bool> FStopMarked{};  // slots whose entry is still to leave the list
+  // Moves on whenever a slot is reset or dialed anew. A dial's look-up
+  // processes messages; the dial goes on afterwards only when the slot is
+  // still in the round that dial began, so a reset (time-out, "Stop",
+  // "Refresh All") meanwhile ends it without a trace.
+  TSlotArray<unsigned> FSlotRound{};
   int FFrameSends = 0;             // frames being sent right now (nested pumps)
   bool FStartedUp = false;
   bool FClosed = false;

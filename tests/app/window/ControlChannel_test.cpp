@@ -1,7 +1,10 @@
 // Call slots and the control channel, driven by a peer over real UDP.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "WindowTestSupport.h"
 #include "app/Parlink.h"
@@ -230,6 +233,63 @@ TEST_P(CallSlots, AReplyIsShownInTheSlotThatDialsItsSender) {
   SendControl(Peer, "Later");
   EXPECT_EQ(Form->lbl1->Caption(), "Busy now");
   EXPECT_EQ(Form->lbl3->Caption(), "Away");
+}
+
+// The slot's time-out fires while the dial still looks the name up: the
+// dial then ends where the reset left the slot, and the peer's "Accept"
+// finds no call.
+TEST_P(CallSlots, ADialWhoseSlotTimesOutDuringTheLookUpSendsNothing) {
+  Start();
+  auto timedOut = std::make_shared<std::atomic<bool>>(false);
+  auto waitedInVain = std::make_shared<std::atomic<bool>>(false);
+  const TNotifyEvent timeOut = Form->tmrTimeOut1->OnTimer();
+  Form->tmrTimeOut1->SetOnTimer([timeOut, timedOut](TObject* Sender) {
+    timeOut(Sender);
+    *timedOut = true;
+  });
+  // The look-up runs on a thread of its own; it answers once the time-out has run.
+  SetHostResolver([timedOut, waitedInVain](const std::string& name) -> std::vector<std::string> {
+    if (name != "slowpeer") return {};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!*timedOut) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        *waitedInVain = true;
+        break;
+      }
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    return {"127.0.0.1"};
+  });
+  Form->tmrTimeOut1->SetInterval(50);
+  Form->edt1->SetText("slowpeer");
+  Boxes->Clear();
+  Form->btnCall1Click(nullptr);
+  ASSERT_FALSE(*waitedInVain);
+  EXPECT_TRUE(Peer.Drain().empty());  // no request went out
+  EXPECT_TRUE(Boxes->Boxes().empty());
+  EXPECT_EQ(Form->edt1->Text(), "slowpeer");
+  EXPECT_EQ(Form->lbl1->Caption(), "Offline");
+  EXPECT_TRUE(Form->btnCall1->Enabled());
+  EXPECT_EQ(Form->FBusy[1], 0);
+  EXPECT_EQ(Form->FPeerAddress[1], "");
+
+  SendControl(Peer, "Accept");
+  EXPECT_EQ(Form->FPeers->Count(), 0);
+  EXPECT_FALSE(Form->chk1->Checked());
+  EXPECT_FALSE(Form->btnStop1->Enabled());
+  EXPECT_FALSE(Form->btnSnapShot1->Enabled());
+  EXPECT_EQ(Form->lbl1->Caption(), "Offline");
+  EXPECT_TRUE(Form->btnCall1->Enabled());
+
+  // The next caller rings the slot as a free one.
+  SendControl(Peer, "Calling|Ann");
+  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
+  EXPECT_EQ(Form->edt1->Text(), "127.0.0.1");
+  EXPECT_EQ(Form->FBusy[1], 1);
+  EXPECT_EQ(Form->FCanCall[1], 0);
+  EXPECT_TRUE(Form->Timer1->Enabled());
+  EXPECT_EQ(Form->lbl2->Caption(), "Offline");
+  EXPECT_TRUE(Peer.Drain().empty());
 }
 
 TEST_P(CallSlots, ARingThatRunsOutSendsTheReplyText) {
