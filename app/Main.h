@@ -186,6 +186,10 @@ class TfrmMain : public TForm {
   void StartCapture();
   void InitWebcam();
   bool StartedUp() const { return FStartedUp; }
+  // The four settings fields hold what LoadSettings read (or their
+  // defaults); until then the settings window stays closed, so that it can
+  // neither show nor save half-read values.
+  bool SettingsLoaded() const { return FSettingsLoaded; }
 
   // ---- tool bar and header ----
   void btnExitClick(TObject* Sender);
@@ -313,6 +317,7 @@ class TfrmMain : public TForm {
   TSlotArray<unsigned> FSlotRound{};
   int FFrameSends = 0;             // frames being sent right now (nested pumps)
   bool FStartedUp = false;
+  bool FSettingsLoaded = false;
   bool FClosed = false;
 };
 
