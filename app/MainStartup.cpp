@@ -129,16 +129,16 @@ void TfrmMain::FormClose(TObject*, TCloseAction& Action) {
 
 void TfrmMain::LoadSettings() {
   const std::string path = ExecutableDir() + kSettingsFileName;
-  const bool stored = FileExists(path);
+  const bool fileExists = FileExists(path);
   FSettingsLoaded = false;
   // Every value the file holds is in place before the local address is
   // looked up for the caller ID's default: that look-up processes messages.
-  FRingTone = stored ? GetPrivateProfileString(kSettingsSection, "RingTone", "", path) : "";
+  FRingTone = fileExists ? GetPrivateProfileString(kSettingsSection, "RingTone", "", path) : "";
   const std::string ringTime =
-      stored ? GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path) : kDefaultRingTime;
-  FReplyMessage =
-      stored ? GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path) : kDefaultReplyMessage;
-  const bool callerIDStored = stored && SettingStored(path, "CallerID");
+      fileExists ? GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path) : kDefaultRingTime;
+  FReplyMessage = fileExists ? GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path)
+                             : kDefaultReplyMessage;
+  const bool callerIDStored = fileExists && SettingStored(path, "CallerID");
   FCallerID = callerIDStored ? GetPrivateProfileString(kSettingsSection, "CallerID", "", path) : "";
   // A RingTime that is no number leaves the default ring time; it is
   // reported once the caller ID is complete too.
