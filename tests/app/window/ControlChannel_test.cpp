@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "WindowTestSupport.h"
 #include "app/Parlink.h"
@@ -23,18 +22,25 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class CallSlots : public MainWindowTest {};
+class CallSlots : public MainWindowTest {
+ protected:
+  // Slot rings for a call from the peer's address.
+  void ExpectRinging(int Slot, const std::string& CallerID) {
+    const TfrmMain::TCallSlot& s = Form->SlotControls(Slot);
+    EXPECT_EQ(s.Status->Caption(), CallerID + " calling...");
+    EXPECT_EQ(s.Edit->Text(), "127.0.0.1");
+    EXPECT_EQ(Form->FBusy[size_t(Slot)], 1);
+    EXPECT_EQ(Form->FCanCall[size_t(Slot)], 0);
+    EXPECT_TRUE(s.Ring->Enabled());
+    EXPECT_TRUE(s.Blink->Enabled());
+  }
+};
 
 TEST_P(CallSlots, ARequestRingsTheFirstFreeSlot) {
   Start();
   SendControl(Peer, "Calling|Ann");
-  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
-  EXPECT_EQ(Form->edt1->Text(), "127.0.0.1");
-  EXPECT_EQ(Form->FBusy[1], 1);
-  EXPECT_EQ(Form->FCanCall[1], 0);
-  EXPECT_TRUE(Form->Timer1->Enabled());
+  ExpectRinging(1, "Ann");
   EXPECT_EQ(Form->Timer1->Interval(), 10000u);
-  EXPECT_TRUE(Form->Timer2->Enabled());
   EXPECT_EQ(Flashes, 1);
   EXPECT_EQ(Form->lbl2->Caption(), "Offline");
 
@@ -250,14 +256,7 @@ TEST_P(CallSlots, ADialWhoseSlotTimesOutDuringTheLookUpSendsNothing) {
   // The look-up runs on a thread of its own; it answers once the time-out has run.
   SetHostResolver([timedOut, waitedInVain](const std::string& name) -> std::vector<std::string> {
     if (name != "slowpeer") return {};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!*timedOut) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        *waitedInVain = true;
-        break;
-      }
-      std::this_thread::sleep_for(milliseconds(2));
-    }
+    if (!AwaitFromLookUpThread(*timedOut)) *waitedInVain = true;
     return {"127.0.0.1"};
   });
   Form->tmrTimeOut1->SetInterval(50);
@@ -283,11 +282,7 @@ TEST_P(CallSlots, ADialWhoseSlotTimesOutDuringTheLookUpSendsNothing) {
 
   // The next caller rings the slot as a free one.
   SendControl(Peer, "Calling|Ann");
-  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
-  EXPECT_EQ(Form->edt1->Text(), "127.0.0.1");
-  EXPECT_EQ(Form->FBusy[1], 1);
-  EXPECT_EQ(Form->FCanCall[1], 0);
-  EXPECT_TRUE(Form->Timer1->Enabled());
+  ExpectRinging(1, "Ann");
   EXPECT_EQ(Form->lbl2->Caption(), "Offline");
   EXPECT_TRUE(Peer.Drain().empty());
 }

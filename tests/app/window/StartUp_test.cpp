@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <memory>
-#include <thread>
 
 #include "WindowTestSupport.h"
 #include "app/Corvel.h"
@@ -157,14 +156,7 @@ TEST_P(MainWindowTest, SettingsOpenedDuringTheStartUpLookUpShowTheFilesValues) {
         });
         frmMain->btnSettingsClick(nullptr);
       });
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-      while (!*saved) {
-        if (std::chrono::steady_clock::now() > deadline) {
-          *waitedInVain = true;
-          break;
-        }
-        std::this_thread::sleep_for(milliseconds(2));
-      }
+      if (!AwaitFromLookUpThread(*saved)) *waitedInVain = true;
     }
     return {"10.2.2.2"};
   });
