@@ -33,6 +33,7 @@ void TfrmMain::ResetCallSlots() {
     FBlinkPhase[size_t(slot)] = 0;
     FPeerAddress[size_t(slot)].clear();
     FStopMarked[size_t(slot)] = false;
+    ++FSlotRound[size_t(slot)];
   }
   FStopPending = 0;
 }
@@ -42,6 +43,7 @@ void TfrmMain::ResetSlot(int Slot) {
   FBusy[size_t(Slot)] = 0;
   FCanCall[size_t(Slot)] = 1;
   FPeerAddress[size_t(Slot)].clear();
+  ++FSlotRound[size_t(Slot)];
   s.Status->SetCaption("Offline");
   s.Include->SetChecked(false);  // runs its click handler when it was ticked
   s.Include->SetEnabled(false);
@@ -61,22 +63,30 @@ void TfrmMain::CallClick(int Slot) {
 void TfrmMain::Dial(int Slot) {
   const TCallSlot& s = SlotControls(Slot);
   s.Call->SetEnabled(false);
+  const unsigned round = ++FSlotRound[size_t(Slot)];
   try {
     // The time-out counts from this dial even when an earlier one still runs.
     s.TimeOut->SetEnabled(false);
     s.TimeOut->SetEnabled(true);
     FBusy[size_t(Slot)] = 1;
     s.Status->SetCaption("Online");
+    // The look-up processes messages: the time-out, "Stop" or "Refresh All"
+    // may reset the slot meanwhile, and the slot then stays as that reset
+    // left it, whatever the look-up found.
+    std::string address;
     try {
-      FPeerAddress[size_t(Slot)] = ResolveAddress(s.Edit->Text());
+      address = ResolveAddress(s.Edit->Text());
     } catch (const Exception&) {
+      if (FSlotRound[size_t(Slot)] != round) return;
       // The label keeps "Online" until the running time-out resets the slot.
       FBusy[size_t(Slot)] = 0;
       s.Call->SetEnabled(true);
       MessageDlg(kNotOnline, mtInformation, mbOK);
       return;
     }
-    s.Edit->SetText(FPeerAddress[size_t(Slot)]);
+    if (FSlotRound[size_t(Slot)] != round) return;
+    FPeerAddress[size_t(Slot)] = address;
+    s.Edit->SetText(address);
     SendControlText(s.Edit->Text(), CallRequestText(FCallerID));
   } catch (const Exception& e) {
     FBusy[size_t(Slot)] = 0;

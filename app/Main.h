@@ -186,6 +186,10 @@ class TfrmMain : public TForm {
   void StartCapture();
   void InitWebcam();
   bool StartedUp() const { return FStartedUp; }
+  // The four settings fields hold what LoadSettings read (or their
+  // defaults); until then the settings window stays closed, so that it can
+  // neither show nor save half-read values.
+  bool SettingsLoaded() const { return FSettingsLoaded; }
 
   // ---- tool bar and header ----
   void btnExitClick(TObject* Sender);
@@ -306,8 +310,14 @@ class TfrmMain : public TForm {
 
   TSlotArray<TCallSlot> FSlots;
   TSlotArray<bool> FStopMarked{};  // slots whose entry is still to leave the list
+  // Moves on whenever a slot is reset or dialed anew. A dial's look-up
+  // processes messages; the dial goes on afterwards only when the slot is
+  // still in the round that dial began, so a reset (time-out, "Stop",
+  // "Refresh All") meanwhile ends it without a trace.
+  TSlotArray<unsigned> FSlotRound{};
   int FFrameSends = 0;             // frames being sent right now (nested pumps)
   bool FStartedUp = false;
+  bool FSettingsLoaded = false;
   bool FClosed = false;
 };
 

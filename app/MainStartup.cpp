@@ -3,6 +3,7 @@
 // release, the tool-bar actions and the close.
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <limits>
 
 #include "app/Main.h"
@@ -11,6 +12,7 @@
 #include "dialogs/Settings.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/Profile.h"
+#include "platform/base/Streams.h"
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/CheckBox.h"
@@ -45,6 +47,21 @@ constexpr const char* kWebAddress = "https://tamblin.example.org/";
 Integer RingTimeMsOf(const std::string& Seconds) {
   std::int64_t ms = std::int64_t(StrToInt(Seconds)) * 1000;
   return Integer(std::clamp<std::int64_t>(ms, 0, std::numeric_limits<Integer>::max()));
+}
+
+// True when the settings file holds Key, with any value (an empty one too).
+// A file that cannot be opened holds nothing, as for the profile reads.
+bool SettingStored(const std::string& Path, const std::string& Key) {
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(Path);
+  } catch (const EFOpenError&) {
+    return false;
+  }
+  bool found = false;
+  ProfileLookup(std::string(static_cast<const char*>(file.Memory()), size_t(file.Size())), kSettingsSection, Key,
+                found);
+  return found;
 }
 
 }  // namespace
@@ -112,17 +129,29 @@ void TfrmMain::FormClose(TObject*, TCloseAction& Action) {
 
 void TfrmMain::LoadSettings() {
   const std::string path = ExecutableDir() + kSettingsFileName;
-  const std::string localAddress = GetLocalIPAddress();
-  FRingTone.clear();
+  const bool fileExists = FileExists(path);
+  FSettingsLoaded = false;
+  // Every value the file holds is in place before the local address is
+  // looked up for the caller ID's default: that look-up processes messages.
+  FRingTone = fileExists ? GetPrivateProfileString(kSettingsSection, "RingTone", "", path) : "";
+  const std::string ringTime =
+      fileExists ? GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path) : kDefaultRingTime;
+  FReplyMessage = fileExists ? GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path)
+                             : kDefaultReplyMessage;
+  const bool callerIDStored = fileExists && SettingStored(path, "CallerID");
+  FCallerID = callerIDStored ? GetPrivateProfileString(kSettingsSection, "CallerID", "", path) : "";
+  // A RingTime that is no number leaves the default ring time; it is
+  // reported once the caller ID is complete too.
   FRingTimeMs = kDefaultRingTimeMs;
-  FReplyMessage = kDefaultReplyMessage;
-  FCallerID = localAddress;
-  if (!FileExists(path)) return;
-  FRingTone = GetPrivateProfileString(kSettingsSection, "RingTone", "", path);
-  const std::string ringTime = GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path);
-  FReplyMessage = GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path);
-  FCallerID = GetPrivateProfileString(kSettingsSection, "CallerID", localAddress, path);
-  FRingTimeMs = RingTimeMsOf(ringTime);
+  std::exception_ptr badRingTime;
+  try {
+    FRingTimeMs = RingTimeMsOf(ringTime);
+  } catch (const EConvertError&) {
+    badRingTime = std::current_exception();
+  }
+  if (!callerIDStored) FCallerID = GetLocalIPAddress();
+  FSettingsLoaded = true;
+  if (badRingTime) std::rethrow_exception(badRingTime);
 }
 
 std::string TfrmMain::GetLocalIPAddress() {
@@ -190,7 +219,9 @@ void TfrmMain::btnRefreshAllClick(TObject*) {
   InitWebcam();
 }
 
-void TfrmMain::btnSettingsClick(TObject*) { frmSettings->ShowModal(); }
+void TfrmMain::btnSettingsClick(TObject*) {
+  if (FSettingsLoaded) frmSettings->ShowModal();
+}
 
 void TfrmMain::AddressBookClick(int Slot) {
   frmIP->ShowModal();

@@ -1,7 +1,9 @@
 // Call slots and the control channel, driven by a peer over real UDP.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
 
 #include "WindowTestSupport.h"
 #include "app/Parlink.h"
@@ -20,18 +22,25 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class CallSlots : public MainWindowTest {};
+class CallSlots : public MainWindowTest {
+ protected:
+  // Slot rings for a call from the peer's address.
+  void ExpectRinging(int Slot, const std::string& CallerID) {
+    const TfrmMain::TCallSlot& s = Form->SlotControls(Slot);
+    EXPECT_EQ(s.Status->Caption(), CallerID + " calling...");
+    EXPECT_EQ(s.Edit->Text(), "127.0.0.1");
+    EXPECT_EQ(Form->FBusy[size_t(Slot)], 1);
+    EXPECT_EQ(Form->FCanCall[size_t(Slot)], 0);
+    EXPECT_TRUE(s.Ring->Enabled());
+    EXPECT_TRUE(s.Blink->Enabled());
+  }
+};
 
 TEST_P(CallSlots, ARequestRingsTheFirstFreeSlot) {
   Start();
   SendControl(Peer, "Calling|Ann");
-  EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
-  EXPECT_EQ(Form->edt1->Text(), "127.0.0.1");
-  EXPECT_EQ(Form->FBusy[1], 1);
-  EXPECT_EQ(Form->FCanCall[1], 0);
-  EXPECT_TRUE(Form->Timer1->Enabled());
+  ExpectRinging(1, "Ann");
   EXPECT_EQ(Form->Timer1->Interval(), 10000u);
-  EXPECT_TRUE(Form->Timer2->Enabled());
   EXPECT_EQ(Flashes, 1);
   EXPECT_EQ(Form->lbl2->Caption(), "Offline");
 
@@ -232,6 +241,52 @@ TEST_P(CallSlots, AReplyIsShownInTheSlotThatDialsItsSender) {
   EXPECT_EQ(Form->lbl3->Caption(), "Away");
 }
 
+// The slot's time-out fires while the dial still looks the name up: the
+// dial then ends where the reset left the slot, and the peer's "Accept"
+// finds no call.
+TEST_P(CallSlots, ADialWhoseSlotTimesOutDuringTheLookUpSendsNothing) {
+  Start();
+  auto timedOut = std::make_shared<std::atomic<bool>>(false);
+  auto waitedInVain = std::make_shared<std::atomic<bool>>(false);
+  const TNotifyEvent timeOut = Form->tmrTimeOut1->OnTimer();
+  Form->tmrTimeOut1->SetOnTimer([timeOut, timedOut](TObject* Sender) {
+    timeOut(Sender);
+    *timedOut = true;
+  });
+  // The look-up runs on a thread of its own; it answers once the time-out has run.
+  SetHostResolver([timedOut, waitedInVain](const std::string& name) -> std::vector<std::string> {
+    if (name != "slowpeer") return {};
+    if (!AwaitFromLookUpThread(*timedOut)) *waitedInVain = true;
+    return {"127.0.0.1"};
+  });
+  Form->tmrTimeOut1->SetInterval(50);
+  Form->edt1->SetText("slowpeer");
+  Boxes->Clear();
+  Form->btnCall1Click(nullptr);
+  ASSERT_FALSE(*waitedInVain);
+  EXPECT_TRUE(Peer.Drain().empty());  // no request went out
+  EXPECT_TRUE(Boxes->Boxes().empty());
+  EXPECT_EQ(Form->edt1->Text(), "slowpeer");
+  EXPECT_EQ(Form->lbl1->Caption(), "Offline");
+  EXPECT_TRUE(Form->btnCall1->Enabled());
+  EXPECT_EQ(Form->FBusy[1], 0);
+  EXPECT_EQ(Form->FPeerAddress[1], "");
+
+  SendControl(Peer, "Accept");
+  EXPECT_EQ(Form->FPeers->Count(), 0);
+  EXPECT_FALSE(Form->chk1->Checked());
+  EXPECT_FALSE(Form->btnStop1->Enabled());
+  EXPECT_FALSE(Form->btnSnapShot1->Enabled());
+  EXPECT_EQ(Form->lbl1->Caption(), "Offline");
+  EXPECT_TRUE(Form->btnCall1->Enabled());
+
+  // The next caller rings the slot as a free one.
+  SendControl(Peer, "Calling|Ann");
+  ExpectRinging(1, "Ann");
+  EXPECT_EQ(Form->lbl2->Caption(), "Offline");
+  EXPECT_TRUE(Peer.Drain().empty());
+}
+
 TEST_P(CallSlots, ARingThatRunsOutSendsTheReplyText) {
   Start();
   Form->FRingTimeMs = 200;
@@ -266,7 +321,9 @@ TEST_P(CallSlots, ARingToneThatCannotPlayLeavesTheCallRinging) {
 
 TEST_P(CallSlots, RefreshAllDuringARingResetsTheSlotButTheRingRunsOut) {
   Start();
-  Form->FRingTimeMs = 400;
+  // A ring that cannot run out before the checks after "Refresh All"; it is
+  // made to run out afterwards by shortening its timer.
+  Form->FRingTimeMs = 600000;
   AddEntry("10.0.0.9", 2);
   Form->chk2->SetEnabled(true);
   Form->chk2->SetChecked(true);
@@ -285,9 +342,15 @@ TEST_P(CallSlots, RefreshAllDuringARingResetsTheSlotButTheRingRunsOut) {
   EXPECT_TRUE(WebcamBoxShown());
   for (int slot = 1; slot <= SlotCount; ++slot)
     EXPECT_TRUE(Form->SlotPicture(slot)->Graphic()->Equals(Form->Image6->Picture()->Graphic()));
+  EXPECT_TRUE(Peer.Drain(milliseconds(0)).empty());  // nothing sent by "Refresh All"
+
+  // The ring timer that "Refresh All" left running still ends the ring.
+  Form->Timer1->SetInterval(50);
   std::string reply;
   ASSERT_TRUE(Peer.Receive(reply));
   EXPECT_EQ(reply, "Unanswered");
+  EXPECT_FALSE(Form->Timer1->Enabled());
+  EXPECT_FALSE(Form->Timer2->Enabled());
 }
 
 TEST_P(CallSlots, EnterInTheAddressFieldCallsOnlyWhenChatIsEnabled) {

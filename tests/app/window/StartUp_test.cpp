@@ -1,6 +1,9 @@
 // Start-up, settings, addresses, the two layouts and the program's windows.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+
 #include "WindowTestSupport.h"
 #include "app/Corvel.h"
 #include "app/Parlink.h"
@@ -11,6 +14,7 @@
 #include "dialogs/Settings.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/MainThread.h"
+#include "platform/base/Profile.h"
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
 #include "platform/controls/CheckBox.h"
@@ -18,6 +22,7 @@
 #include "platform/controls/Image.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/SimulateInput.h"
+#include "platform/controls/SpinEdit.h"
 #include "platform/controls/Timer.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
@@ -121,6 +126,56 @@ TEST_P(MainWindowTest, SettingsComeFromTheFileBesideTheProgram) {
   EXPECT_EQ(Form->FRingTimeMs, 10000);
   EXPECT_EQ(Form->FReplyMessage, "Away");
   EXPECT_EQ(Form->FCallerID, Form->GetLocalIPAddress());
+}
+
+// The own address is slow to look up; the settings window, opened by a call
+// handed over inside that look-up, shows what the file holds, and its
+// "Save" leaves the file as it was.
+TEST_P(MainWindowTest, SettingsOpenedDuringTheStartUpLookUpShowTheFilesValues) {
+  WriteSettings("[Settings]\nRingTone=/no/such/tone.wav\nRingTime=3\nMessage=Busy now\nCallerID=Ann\n");
+  std::unique_ptr<TfrmSettings> settings(new TfrmSettings(Application));
+  frmSettings = settings.get();
+  struct TShown {
+    bool Visible = false;
+    std::string RingTone, Message, CallerID;
+    int RingTime = 0;
+  } shown;
+  auto saved = std::make_shared<std::atomic<bool>>(false);
+  auto asked = std::make_shared<std::atomic<bool>>(false);
+  auto waitedInVain = std::make_shared<std::atomic<bool>>(false);
+  const std::string host = LocalHostName();
+  SetHostResolver([&shown, host, saved, asked, waitedInVain](const std::string& name) -> std::vector<std::string> {
+    if (name != host) return {};
+    if (!asked->exchange(true)) {
+      Queue([&shown, saved] {
+        Queue([&shown, saved] {  // runs inside the settings window's modal loop
+          shown = {frmSettings->Visible(), frmSettings->edtRingTone->Text(), frmSettings->edtMessage->Text(),
+                   frmSettings->edtCallerID->Text(), frmSettings->sedRingTime->Value()};
+          frmSettings->btnSaveClick(nullptr);
+          *saved = true;
+        });
+        frmMain->btnSettingsClick(nullptr);
+      });
+      if (!AwaitFromLookUpThread(*saved)) *waitedInVain = true;
+    }
+    return {"10.2.2.2"};
+  });
+  Start();
+  ASSERT_FALSE(*waitedInVain);
+  EXPECT_TRUE(*saved);
+  EXPECT_TRUE(shown.Visible);
+  EXPECT_EQ(shown.RingTone, "/no/such/tone.wav");
+  EXPECT_EQ(shown.RingTime, 3);
+  EXPECT_EQ(shown.Message, "Busy now");
+  EXPECT_EQ(shown.CallerID, "Ann");
+  for (const auto& [key, value] : {std::pair<const char*, const char*>{"RingTone", "/no/such/tone.wav"},
+                                   {"RingTime", "3"}, {"Message", "Busy now"}, {"CallerID", "Ann"}})
+    EXPECT_EQ(GetPrivateProfileString("Settings", key, "<missing>", SettingsPath()), value) << key;
+  EXPECT_EQ(Form->FRingTone, "/no/such/tone.wav");
+  EXPECT_EQ(Form->FRingTimeMs, 3000);
+  EXPECT_EQ(Form->FReplyMessage, "Busy now");
+  EXPECT_EQ(Form->FCallerID, "Ann");
+  EXPECT_EQ(Form->lblIPAddress->Caption(), "10.2.2.2");
 }
 
 TEST_P(MainWindowTest, ARingTimeThatIsNoNumberIsReportedAndTheStartUpGoesOn) {

@@ -32,6 +32,15 @@ void PumpFor(std::chrono::milliseconds Time) {
   PumpUntil([] { return false; }, Time);
 }
 
+bool AwaitFromLookUpThread(const std::atomic<bool>& Flag) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (!Flag) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
 TTestPeer::TTestPeer(const std::string& Address, int Port) : FAddress(Address) {
   FHandle = socket(AF_INET, SOCK_DGRAM, 0);
   if (FHandle < 0) throw std::runtime_error("socket");

@@ -5,6 +5,7 @@
 // window's control client and chat component there.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,6 +25,11 @@ inline constexpr int ChatPort = 6767;
 bool PumpUntil(const std::function<bool()>& Done,
                std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
 void PumpFor(std::chrono::milliseconds Time);
+
+// For a stand-in name service, which runs on a look-up thread of its own:
+// waits until Flag is set by the user-interface thread; false when a minute
+// went by first (the test then fails instead of hanging).
+bool AwaitFromLookUpThread(const std::atomic<bool>& Flag);
 
 // A UDP socket bound to a free port of Address (any 127.x.y.z works on
 // loopback, so several peers can have addresses of their own).
