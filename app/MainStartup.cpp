@@ -129,16 +129,14 @@ void TfrmMain::FormClose(TObject*, TCloseAction& Action) {
 
 void TfrmMain::LoadSettings() {
   const std::string path = ExecutableDir() + kSettingsFileName;
-  const bool fileExists = FileExists(path);
   FSettingsLoaded = false;
   // Every value the file holds is in place before the local address is
   // looked up for the caller ID's default: that look-up processes messages.
-  FRingTone = fileExists ? GetPrivateProfileString(kSettingsSection, "RingTone", "", path) : "";
-  const std::string ringTime =
-      fileExists ? GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path) : kDefaultRingTime;
-  FReplyMessage = fileExists ? GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path)
-                             : kDefaultReplyMessage;
-  const bool callerIDStored = fileExists && SettingStored(path, "CallerID");
+  // Without the file each read gives its default.
+  FRingTone = GetPrivateProfileString(kSettingsSection, "RingTone", "", path);
+  const std::string ringTime = GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path);
+  FReplyMessage = GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path);
+  const bool callerIDStored = SettingStored(path, "CallerID");
   FCallerID = callerIDStored ? GetPrivateProfileString(kSettingsSection, "CallerID", "", path) : "";
   // A RingTime that is no number leaves the default ring time; it is
   // reported once the caller ID is complete too.
