@@ -2,6 +2,7 @@
 // in a directory that refuses new files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -10,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "TempDir.h"
 #include "platform/base/WholeFile.h"
@@ -24,12 +24,14 @@ int EntriesIn(const std::string& Dir) {
   return entries;
 }
 
-// Writes Path until the file system refuses more.
+// Writes Path until the file system refuses more, to its last page.
 void FillUp(const std::string& Path) {
-  std::ofstream out(Path, std::ios::binary);
-  const std::string block(4096, 'f');
-  while (out.write(block.data(), std::streamsize(block.size())) && out.flush()) {
+  const int fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  const std::string page(4096, 'f');
+  while (::write(fd, page.data(), page.size()) == ssize_t(page.size())) {
   }
+  ::close(fd);
 }
 
 // A small tmpfs of its own, in a mount namespace of this thread's own, that
