@@ -187,8 +187,9 @@ class TfrmMain : public TForm {
   void InitWebcam();
   bool StartedUp() const { return FStartedUp; }
   // The four settings fields hold what LoadSettings read (or their
-  // defaults); until then the settings window stays closed, so that it can
-  // neither show nor save half-read values.
+  // defaults), whatever it met; until then the settings window stays
+  // closed, so that it can neither show nor save half-read values, and a
+  // click on "Settings" opens it once they are in place.
   bool SettingsLoaded() const { return FSettingsLoaded; }
 
   // ---- tool bar and header ----
@@ -318,6 +319,7 @@ class TfrmMain : public TForm {
   int FFrameSends = 0;             // frames being sent right now (nested pumps)
   bool FStartedUp = false;
   bool FSettingsLoaded = false;
+  bool FSettingsAsked = false;  // "Settings" pressed before they were loaded
   bool FClosed = false;
 };
 

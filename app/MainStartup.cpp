@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <utility>
 
 #include "app/Main.h"
 #include "capture/VideoCap.h"
@@ -50,12 +51,12 @@ Integer RingTimeMsOf(const std::string& Seconds) {
 }
 
 // True when the settings file holds Key, with any value (an empty one too).
-// A file that cannot be opened holds nothing, as for the profile reads.
+// A file that cannot be read holds nothing, as for the profile reads.
 bool SettingStored(const std::string& Path, const std::string& Key) {
   TMemoryStream file;
   try {
     file.LoadFromFile(Path);
-  } catch (const EFOpenError&) {
+  } catch (const EStreamError&) {
     return false;
   }
   bool found = false;
@@ -78,14 +79,18 @@ void TfrmMain::FormActivate(TObject*) {
 }
 
 void TfrmMain::StartUp() {
-  // A RingTime that is no number is reported; the default ring time then
-  // applies and the start-up goes on, since every later handler needs the
-  // peer list and the open ports.
+  // A RingTime that is no number, or anything else the reading meets, is
+  // reported; the values read and the defaults for the rest then apply and
+  // the start-up goes on, since every later handler needs the peer list and
+  // the open ports.
   try {
     LoadSettings();
-  } catch (const Exception&) {
+  } catch (const std::exception&) {
     Application->HandleException(this);
   }
+  // "Settings" pressed while the settings were being read opens the window
+  // now that they are in place.
+  if (std::exchange(FSettingsAsked, false)) btnSettingsClick(this);
   FJpegQuality = kStartJpegQuality;
   lblIPAddress->SetCaption(GetLocalIPAddress());
   ResetCallSlots();
@@ -130,6 +135,17 @@ void TfrmMain::FormClose(TObject*, TCloseAction& Action) {
 void TfrmMain::LoadSettings() {
   const std::string path = ExecutableDir() + kSettingsFileName;
   FSettingsLoaded = false;
+  // The defaults first, and the settings count as loaded however this
+  // ends: whatever fails below leaves the values read so far and the
+  // defaults for the rest, and the Settings button working.
+  FRingTone.clear();
+  FRingTimeMs = kDefaultRingTimeMs;
+  FReplyMessage = kDefaultReplyMessage;
+  FCallerID.clear();
+  struct TLoadedAtEnd {
+    bool& Loaded;
+    ~TLoadedAtEnd() { Loaded = true; }
+  } loadedAtEnd{FSettingsLoaded};
   // Every value the file holds is in place before the local address is
   // looked up for the caller ID's default: that look-up processes messages.
   // Without the file each read gives its default.
@@ -137,10 +153,9 @@ void TfrmMain::LoadSettings() {
   const std::string ringTime = GetPrivateProfileString(kSettingsSection, "RingTime", kDefaultRingTime, path);
   FReplyMessage = GetPrivateProfileString(kSettingsSection, "Message", kDefaultReplyMessage, path);
   const bool callerIDStored = SettingStored(path, "CallerID");
-  FCallerID = callerIDStored ? GetPrivateProfileString(kSettingsSection, "CallerID", "", path) : "";
+  if (callerIDStored) FCallerID = GetPrivateProfileString(kSettingsSection, "CallerID", "", path);
   // A RingTime that is no number leaves the default ring time; it is
   // reported once the caller ID is complete too.
-  FRingTimeMs = kDefaultRingTimeMs;
   std::exception_ptr badRingTime;
   try {
     FRingTimeMs = RingTimeMsOf(ringTime);
@@ -148,7 +163,6 @@ void TfrmMain::LoadSettings() {
     badRingTime = std::current_exception();
   }
   if (!callerIDStored) FCallerID = GetLocalIPAddress();
-  FSettingsLoaded = true;
   if (badRingTime) std::rethrow_exception(badRingTime);
 }
 
@@ -217,8 +231,14 @@ void TfrmMain::btnRefreshAllClick(TObject*) {
   InitWebcam();
 }
 
+// Until the settings are in place the window would show and save half-read
+// values: a click then is kept, and the start-up opens the window once they are.
 void TfrmMain::btnSettingsClick(TObject*) {
-  if (FSettingsLoaded) frmSettings->ShowModal();
+  if (!FSettingsLoaded) {
+    FSettingsAsked = true;
+    return;
+  }
+  frmSettings->ShowModal();
 }
 
 void TfrmMain::AddressBookClick(int Slot) {

@@ -1,8 +1,11 @@
 #include "dialogs/ContactFile.h"
 
+#include "platform/base/Consts.h"
+#include "platform/base/Exceptions.h"
 #include "platform/base/StringList.h"
 #include "platform/base/Strings.h"
 #include "platform/base/SysUtils.h"
+#include "platform/base/WholeFile.h"
 
 std::string ContactFilePath() { return ExecutableDir() + ContactFileName; }
 
@@ -36,4 +39,8 @@ void ReadContactFile(const std::string& FileName, TStrings* Lines) {
   Lines->EndUpdate();
 }
 
-void WriteContactFile(const std::string& FileName, const TStrings* Lines) { Lines->SaveToFile(FileName); }
+// Written beside the old file and renamed over it, so that a full disk or a
+// crash midway never leaves a contact list cut short.
+void WriteContactFile(const std::string& FileName, const TStrings* Lines) {
+  if (!WriteFileWhole(FileName, Lines->Text())) throw EFCreateError(Format(SFCreateError, FileName));
+}

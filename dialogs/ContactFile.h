@@ -28,6 +28,7 @@ void ParseContactFile(const std::string& Bytes, TStrings* Lines);
 // the file cannot be read (EFOpenError or EReadError raised).
 void ReadContactFile(const std::string& FileName, TStrings* Lines);
 
-// Writes every line of Lines, in their order, replacing the file (made when
-// missing); raises EFCreateError "Cannot create file %s" when it cannot.
+// Writes every line of Lines, in their order, replacing the file whole
+// (made when missing); raises EFCreateError "Cannot create file %s" when it
+// cannot, whatever failed, and the old file is then as it was.
 void WriteContactFile(const std::string& FileName, const TStrings* Lines);

@@ -1,5 +1,7 @@
 #include "dialogs/IP.h"
 
+#include <utility>
+
 #include "app/GradientFill.h"
 #include "app/LayoutClasses.h"
 #include "dialogs/ContactFile.h"
@@ -86,37 +88,55 @@ void TfrmIP::AddContact(const std::string& Name, const std::string& Address) {
 
 void TfrmIP::DoShow() {
   FOpened = false;
+  FChoosing = false;
   TForm::DoShow();
 }
 
 // ---- opening and closing ----
 
+// After a failed read the list keeps what it held, as when the file is
+// missing, so the contacts of an earlier opening can still be called; it
+// is never written over the file it did not come from.
 void TfrmIP::FormActivate(TObject*) {
   if (FOpened) return;
   FOpened = true;
   const std::string path = ContactFilePath();
+  FFileUnread = false;
   if (FileExists(path)) {
     try {
       ReadContactFile(path, ListBox1->Items());
     } catch (const EStreamError&) {  // opening or reading failed
-      MessageDlg(kFileNotFound, mtError, mbOK);
+      FFileUnread = true;
     }
   }
+  FTextAtOpening = ListBox1->Items()->Text();
+  if (FFileUnread) MessageDlg(kFileNotFound, mtError, mbOK);
   edtName->Clear();
   edtIP->Clear();
   if (ListBox1->Count() > 0) ListBox1->SetItemIndex(0);
   if (ListBox1->CanFocus()) ListBox1->SetFocus();
 }
 
-// A file that cannot be written keeps the window open, so that the contacts
-// in it are not lost with the list: the error is shown as the message loop
-// shows any other.
+void TfrmIP::SaveContacts() {
+  if (!FFileUnread) WriteContactFile(ContactFilePath(), ListBox1->Items());
+}
+
+bool TfrmIP::HoldsUnsavedChanges() const { return ListBox1->Items()->Text() != FTextAtOpening; }
+
+// A file that cannot be written keeps the window open while the list holds
+// what would be lost with it; the error is shown as the message loop shows
+// any other. A choice shows its own box instead, once.
 void TfrmIP::FormClose(TObject*, TCloseAction& Action) {
+  const bool choosing = std::exchange(FChoosing, false);
   try {
-    WriteContactFile(ContactFilePath(), ListBox1->Items());
+    SaveContacts();
   } catch (const Exception&) {
-    Action = caNone;
-    Application->HandleException(this);
+    const bool keepOpen = HoldsUnsavedChanges();
+    if (keepOpen) Action = caNone;
+    if (choosing && keepOpen)
+      MessageDlg(kWrongFormat, mtWarning, mbOK);
+    else
+      Application->HandleException(this);
   }
 }
 
@@ -161,18 +181,13 @@ void TfrmIP::btnOnlineClick(TObject*) {
 
 // ---- choosing ----
 
-// The file is written before the window goes, so that a write failure can
-// keep it open with the choice already taken.
+// The close writes the file; when that fails while the list holds changes,
+// the window stays open with the choice already taken.
 void TfrmIP::ListBox1DblClick(TObject*) {
   const int selected = ListBox1->ItemIndex();
   if (selected < 0 || selected >= ListBox1->Count()) return;
-  try {
-    FSelectedIP = ContactAddress(ListBox1->Items()->Strings(selected));
-    WriteContactFile(ContactFilePath(), ListBox1->Items());
-  } catch (const Exception&) {
-    MessageDlg(kWrongFormat, mtWarning, mbOK);
-    return;
-  }
+  FSelectedIP = ContactAddress(ListBox1->Items()->Strings(selected));
+  FChoosing = true;
   Close();
 }
 

@@ -2,8 +2,11 @@
 // TfrmIP, "IP Address Book": a sorted list of contacts kept in the contact
 // file beside the executable (ContactFile.h). The file is read each time the
 // window is opened and written each time it closes, whatever way it closes;
-// in between, the list is the working copy. Choosing a contact (double click,
-// "Call Selected Contact", Enter in the list) puts its address in
+// in between, the list is the working copy. A file that is there but could
+// not be read is left as it is: the user was told when the window opened.
+// A file that cannot be written keeps the window open only while the list
+// holds changes that would be lost with it. Choosing a contact (double
+// click, "Call Selected Contact", Enter in the list) puts its address in
 // FSelectedIP and closes the window; the main window reads it afterwards.
 // "Who's Online?" opens the network clients window, which adds the
 // computers it finds through AddContact.
@@ -67,10 +70,22 @@ class TfrmIP : public TForm {
 
  private:
   void RegisterHandlers(TLayoutHandlers& Handlers);
+  // Writes the list over the contact file, unless the file could not be
+  // read at this opening; raises what the write raised.
+  void SaveContacts();
+  // The list differs from what it held when this opening had read the file.
+  bool HoldsUnsavedChanges() const;
 
   // The file is read at the first activation after the window was shown;
   // activations when a box or window over it closes leave the list alone.
   bool FOpened = false;
+  // The file was there at this opening but could not be read: the list is
+  // not what it holds, so it is never written over.
+  bool FFileUnread = false;
+  // The list's text right after this opening read the file.
+  std::string FTextAtOpening;
+  // The close under way comes from a choice, which reports its own failure.
+  bool FChoosing = false;
 };
 
 extern TfrmIP* frmIP;

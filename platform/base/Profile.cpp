@@ -1,13 +1,13 @@
 #include "platform/base/Profile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <vector>
 
 #include "platform/base/SysUtils.h"
+#include "platform/base/WholeFile.h"
 
 namespace {
 
@@ -139,40 +139,6 @@ bool ReadWholeFile(const std::string& fileName, std::string& text, bool& exists)
   return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
-// An existing file gets the new text written beside it and renamed over it,
-// so a full disk or a crash never leaves half a settings file. Where no file
-// can be made beside it (a read-only directory holding a writable file), or
-// for a new file, the file is written directly.
-bool WriteWholeFile(const std::string& fileName, const std::string& text) {
-  struct stat old {};
-  if (::stat(fileName.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    std::string temp = fileName + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd >= 0) {
-      bool ok = ::fchmod(fd, old.st_mode & 07777) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-      ok = ::close(fd) == 0 && ok;
-      if (ok && ::rename(temp.c_str(), fileName.c_str()) == 0) return true;
-      ::unlink(temp.c_str());
-      if (!ok) return false;
-    }
-  }
-  int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text);
-  return ::close(fd) == 0 && ok;
-}
-
 }  // namespace
 
 std::string ProfileLookup(const std::string& Text, const std::string& Section, const std::string& Key,
@@ -240,5 +206,5 @@ bool WritePrivateProfileString(const std::string& Section, const std::string& Ke
   std::string text;
   bool exists = false;
   if (!ReadWholeFile(FileName, text, exists)) return false;
-  return WriteWholeFile(FileName, ProfileUpdate(text, Section, Key, Value));
+  return WriteFileWhole(FileName, ProfileUpdate(text, Section, Key, Value));
 }

@@ -20,8 +20,8 @@ std::string GetPrivateProfileString(const std::string& Section, const std::strin
 // Sets Key in Section of FileName to Value. Only the key's own line changes;
 // a missing key is added after the last line of its section, a missing
 // section (and file) is created at the end. Line breaks in Value would
-// start new lines in the file and are written as blanks. False when the file
-// cannot be read or written.
+// start new lines in the file and are written as blanks. The file is
+// replaced whole (WholeFile.h). False when it cannot be read or written.
 bool WritePrivateProfileString(const std::string& Section, const std::string& Key,
                                const std::string& Value, const std::string& FileName);
 

@@ -2,7 +2,12 @@
 // close, the sorted list, adding, deleting and choosing, Enter, and rows.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <memory>
@@ -18,10 +23,32 @@
 #include "platform/controls/Edit.h"
 #include "platform/controls/SimulateInput.h"
 #include "platform/graphics/Bitmap.h"
+#include "tests/support/PermissionBits.h"
 #include "widgets/sk/SkButton.h"
 #include "widgets/sk/SkPanel.h"
 
 namespace {
+
+// Files this process writes may grow to Bytes at most while it lives; a
+// write beyond that fails (EFBIG, the signal ignored) after what fits.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t Bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &FSaved);
+    FSignal = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = FSaved;
+    limited.rlim_cur = Bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~TFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &FSaved);
+    ::signal(SIGXFSZ, FSignal);
+  }
+
+ private:
+  rlimit FSaved{};
+  void (*FSignal)(int) = SIG_DFL;
+};
 
 std::vector<std::string> Lines(TListBox* List) {
   std::vector<std::string> lines;
@@ -250,22 +277,91 @@ TEST_F(AddressBookTest, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
   EXPECT_EQ(FileText(), "Bob <10.0.0.1>\r\n");
 }
 
-TEST_F(AddressBookTest, AnUnreadableFileIsReportedAndTheListKept) {
+// The file is there but cannot be read (mode 000, this thread held to the
+// permission bits as root otherwise is not): the book says so, shows what it
+// held before, and leaves the file as it is however it closes.
+TEST_F(AddressBookTest, AnUnreadableFileIsReportedAndNeverWrittenOver) {
   Open();
-  Book->AddContact("Bob", "10.0.0.1");
+  Book->AddContact("Old", "10.0.0.9");
   Book->Close();
-  // A file that nobody may read, root included: the kernel's write-only
-  // switch to drop its caches, put in place of the contact file.
-  const std::filesystem::path writeOnly = "/proc/sys/vm/drop_caches";
-  ASSERT_TRUE(std::filesystem::is_regular_file(writeOnly));
-  std::filesystem::remove(ContactFilePath());
-  std::filesystem::create_symlink(writeOnly, ContactFilePath());
+  const std::string path = ContactFilePath();
+  const std::string bytes = "Alice <10.0.0.1>\r\nBob <10.0.0.2>\r\nCarol <10.0.0.3>\r\n";
+  WriteWholeFile(path, bytes);
+  ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+  {
+    TPermissionBitsHold held;
+    ASSERT_TRUE(held.Held());
+    const int probe = ::open(path.c_str(), O_RDONLY);
+    if (probe >= 0) ::close(probe);
+    ASSERT_LT(probe, 0) << "the contact file can still be read";
+
+    Open();
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].Text, "File [IPAddress.dat] not Found.");
+    EXPECT_EQ(Shown()[0].Kind, mtError);
+    EXPECT_EQ(Lines(Book->ListBox1), std::vector<std::string>{"Old <10.0.0.9>"});
+    Book->AddContact("Dan", "10.0.0.4");
+    Book->btnCloseClick(nullptr);
+    EXPECT_FALSE(Book->Visible());
+
+    // A choice closes the window as well, without writing.
+    Open();
+    ASSERT_EQ(Book->ListBox1->ItemIndex(), 0);
+    Book->ListBox1DblClick(nullptr);
+    EXPECT_FALSE(Book->Visible());
+    EXPECT_EQ(Book->FSelectedIP, "10.0.0.4");
+    EXPECT_EQ(Shown().size(), 2u);  // one box for each opening, nothing else
+  }
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_EQ(FileText(), bytes);
+}
+
+// The process may write files of 4 KiB at most: a longer write stops midway,
+// as on a full disk. The old file stays whole and the failure is told; the
+// window stays open only while it holds changes the file lacks.
+TEST_F(AddressBookTest, AWriteFailingMidwayLeavesTheOldFileWhole) {
+  const std::string path = ContactFilePath();
+  std::string bytes = "Alice <10.0.0.1>\r\n";
+  for (int i = 100; i < 400; ++i) bytes += "Host " + std::to_string(i) + " <10.0.1." + std::to_string(i % 250) + ">\r\n";
+  ASSERT_GT(bytes.size(), 4096u + 2048u);
+  WriteWholeFile(path, bytes);
+  const std::string cannot = "Cannot create file " + path + ".";
   Open();
-  std::filesystem::remove(ContactFilePath());  // the link, before closing writes the file
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].Text, "File [IPAddress.dat] not Found.");
-  EXPECT_EQ(Shown()[0].Kind, mtError);
-  EXPECT_EQ(Book->ListBox1->Count(), 1);
+  {
+    TFileSizeLimit limit(4096);
+    Book->AddContact("Carol", "10.0.0.3");
+    Book->btnCloseClick(nullptr);
+    EXPECT_TRUE(Book->Visible());
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].Text, cannot);
+    EXPECT_EQ(Shown()[0].Kind, mtError);
+    EXPECT_EQ(FileText(), bytes);
+
+    // A choice says so in its own words, once.
+    Book->ListBox1->SetItemIndex(0);
+    Book->ListBox1DblClick(nullptr);
+    EXPECT_TRUE(Book->Visible());
+    EXPECT_EQ(Book->FSelectedIP, "10.0.0.1");
+    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Shown()[1].Text, "Wrong Address Format.");
+
+    // Back to the lines as read: nothing would be lost, so the window goes.
+    Book->ListBox1->Items()->Delete(Book->ListBox1->Items()->IndexOf("Carol <10.0.0.3>"));
+    Book->btnCloseClick(nullptr);
+    EXPECT_FALSE(Book->Visible());
+    ASSERT_EQ(Shown().size(), 3u);
+    EXPECT_EQ(Shown()[2].Text, cannot);
+
+    Open();
+    Book->ListBox1DblClick(nullptr);
+    EXPECT_FALSE(Book->Visible());
+    ASSERT_EQ(Shown().size(), 4u);
+    EXPECT_EQ(Shown()[3].Text, cannot);
+  }
+  EXPECT_EQ(FileText(), bytes);
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+    EXPECT_NE(entry.path().filename().string().rfind(std::string(ContactFileName) + ".", 0), 0u)
+        << entry.path() << " left beside the file";
 }
 
 TEST_F(AddressBookTest, TheSelectedRowIsARoundedBlueBandAndOthersStayWhite) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <system_error>
 
 #include "WindowTestSupport.h"
 #include "app/Corvel.h"
@@ -128,11 +130,22 @@ TEST_P(MainWindowTest, SettingsComeFromTheFileBesideTheProgram) {
   EXPECT_EQ(Form->FCallerID, Form->GetLocalIPAddress());
 }
 
-// The own address is slow to look up; the settings window, opened by a call
-// handed over inside that look-up, shows what the file holds, and its
-// "Save" leaves the file as it was.
+// Runs Call inside the settings window's modal loop each time the window
+// opens, after its own activation filled it.
+void WhenSettingsOpen(std::function<void()> Call) {
+  TNotifyEvent own = frmSettings->OnActivate();
+  frmSettings->SetOnActivate([own, Call](TObject* Sender) {
+    if (own) own(Sender);
+    Queue(Call);
+  });
+}
+
+// The own address, the caller ID's default, is slow to look up. "Settings"
+// pressed by a call handed over inside that look-up, before the settings
+// are complete, opens the window once they are: it shows what the file
+// holds and the address looked up, and its "Save" keeps the file's values.
 TEST_P(MainWindowTest, SettingsOpenedDuringTheStartUpLookUpShowTheFilesValues) {
-  WriteSettings("[Settings]\nRingTone=/no/such/tone.wav\nRingTime=3\nMessage=Busy now\nCallerID=Ann\n");
+  WriteSettings("[Settings]\nRingTone=/no/such/tone.wav\nRingTime=3\nMessage=Busy now\n");
   std::unique_ptr<TfrmSettings> settings(new TfrmSettings(Application));
   frmSettings = settings.get();
   struct TShown {
@@ -140,42 +153,84 @@ TEST_P(MainWindowTest, SettingsOpenedDuringTheStartUpLookUpShowTheFilesValues) {
     std::string RingTone, Message, CallerID;
     int RingTime = 0;
   } shown;
-  auto saved = std::make_shared<std::atomic<bool>>(false);
-  auto asked = std::make_shared<std::atomic<bool>>(false);
+  bool saved = false;
+  WhenSettingsOpen([&shown, &saved] {
+    shown = {frmSettings->Visible(), frmSettings->edtRingTone->Text(), frmSettings->edtMessage->Text(),
+             frmSettings->edtCallerID->Text(), frmSettings->sedRingTime->Value()};
+    frmSettings->btnSaveClick(nullptr);
+    saved = true;
+  });
+  auto clicked = std::make_shared<std::atomic<bool>>(false);
+  auto loadedAtClick = std::make_shared<std::atomic<bool>>(true);
   auto waitedInVain = std::make_shared<std::atomic<bool>>(false);
   const std::string host = LocalHostName();
-  SetHostResolver([&shown, host, saved, asked, waitedInVain](const std::string& name) -> std::vector<std::string> {
+  SetHostResolver([host, clicked, loadedAtClick, waitedInVain](const std::string& name) -> std::vector<std::string> {
     if (name != host) return {};
-    if (!asked->exchange(true)) {
-      Queue([&shown, saved] {
-        Queue([&shown, saved] {  // runs inside the settings window's modal loop
-          shown = {frmSettings->Visible(), frmSettings->edtRingTone->Text(), frmSettings->edtMessage->Text(),
-                   frmSettings->edtCallerID->Text(), frmSettings->sedRingTime->Value()};
-          frmSettings->btnSaveClick(nullptr);
-          *saved = true;
-        });
+    if (!clicked->load()) {
+      Queue([clicked, loadedAtClick] {
+        *loadedAtClick = frmMain->SettingsLoaded();
         frmMain->btnSettingsClick(nullptr);
+        *clicked = true;
       });
-      if (!AwaitFromLookUpThread(*saved)) *waitedInVain = true;
+      if (!AwaitFromLookUpThread(*clicked)) *waitedInVain = true;
     }
     return {"10.2.2.2"};
   });
   Start();
   ASSERT_FALSE(*waitedInVain);
-  EXPECT_TRUE(*saved);
+  EXPECT_FALSE(*loadedAtClick);
+  EXPECT_TRUE(saved);
   EXPECT_TRUE(shown.Visible);
   EXPECT_EQ(shown.RingTone, "/no/such/tone.wav");
   EXPECT_EQ(shown.RingTime, 3);
   EXPECT_EQ(shown.Message, "Busy now");
-  EXPECT_EQ(shown.CallerID, "Ann");
+  EXPECT_EQ(shown.CallerID, "10.2.2.2");
   for (const auto& [key, value] : {std::pair<const char*, const char*>{"RingTone", "/no/such/tone.wav"},
-                                   {"RingTime", "3"}, {"Message", "Busy now"}, {"CallerID", "Ann"}})
+                                   {"RingTime", "3"}, {"Message", "Busy now"}, {"CallerID", "10.2.2.2"}})
     EXPECT_EQ(GetPrivateProfileString("Settings", key, "<missing>", SettingsPath()), value) << key;
   EXPECT_EQ(Form->FRingTone, "/no/such/tone.wav");
   EXPECT_EQ(Form->FRingTimeMs, 3000);
   EXPECT_EQ(Form->FReplyMessage, "Busy now");
-  EXPECT_EQ(Form->FCallerID, "Ann");
+  EXPECT_EQ(Form->FCallerID, "10.2.2.2");
   EXPECT_EQ(Form->lblIPAddress->Caption(), "10.2.2.2");
+}
+
+// The look-up for the caller ID's default fails outright, as when no thread
+// can be made for it: that is reported, the file's values and the defaults
+// for the rest are in place, the start-up goes on and "Settings" works.
+TEST_P(MainWindowTest, AFailureWhileLoadingTheSettingsLeavesThemInPlaceAndTheButtonWorking) {
+  WriteSettings("[Settings]\nRingTone=/no/such/tone.wav\nMessage=Busy now\n");
+  std::unique_ptr<TfrmSettings> settings(new TfrmSettings(Application));
+  frmSettings = settings.get();
+  auto failed = std::make_shared<std::atomic<bool>>(false);
+  const std::string host = LocalHostName();
+  SetHostResolver([host, failed](const std::string& name) -> std::vector<std::string> {
+    if (name != host) return {};
+    if (!failed->exchange(true))
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "look-up");
+    return {"10.2.2.2"};
+  });
+  Start();
+  ASSERT_GE(Boxes->Boxes().size(), 2u);
+  EXPECT_EQ(Boxes->Boxes()[0].Kind, mtError);
+  EXPECT_EQ(Boxes->Boxes()[0].Caption, "Tamblin");
+  EXPECT_EQ(Boxes->Boxes()[0].Text.rfind("look-up: ", 0), 0u) << Boxes->Boxes()[0].Text;
+  EXPECT_TRUE(Form->SettingsLoaded());
+  EXPECT_EQ(Form->FRingTone, "/no/such/tone.wav");
+  EXPECT_EQ(Form->FReplyMessage, "Busy now");
+  EXPECT_EQ(Form->FRingTimeMs, 10000);
+  EXPECT_EQ(Form->FCallerID, "");  // as for a look-up that finds nothing
+  EXPECT_TRUE(Form->udpServerMess->Active());
+  ASSERT_NE(Form->FPeers, nullptr);
+  EXPECT_TRUE(WebcamBoxShown());
+
+  std::string shownMessage = "<not opened>";
+  WhenSettingsOpen([&shownMessage] {
+    shownMessage = frmSettings->edtMessage->Text();
+    frmSettings->btnCloseClick(nullptr);
+  });
+  Form->btnSettingsClick(nullptr);
+  EXPECT_EQ(shownMessage, "Busy now");
 }
 
 TEST_P(MainWindowTest, ARingTimeThatIsNoNumberIsReportedAndTheStartUpGoesOn) {
