@@ -2,18 +2,18 @@
 // its format flags (alignment, single line, word and edit-control breaking,
 // end ellipsis, '&' prefixes, measuring only).
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/CanvasSurfaceQt.h"
 #include "platform/graphics/FontQt.h"
+#include "platform/graphics/TextLines.h"
 
 namespace {
 
-constexpr const char* kEllipsis = "...";
-
 // Draws one line of text with its cell's top-left at a device point.
-void PaintTextLine(TCanvas& Canvas, QPoint TopLeft, const QString& Text, int UnderlineIndex,
+void PaintTextLine(TCanvas& Canvas, QPoint TopLeft, const QString& Text, qsizetype UnderlineIndex,
                    bool Opaque) {
   const TFont& font = *Canvas.Font();
   const QFontMetrics& metrics = QtFontMetrics(font);
@@ -36,90 +36,6 @@ void PaintTextLine(TCanvas& Canvas, QPoint TopLeft, const QString& Text, int Und
     painter.fillRect(QRect(x, y, w, std::max(metrics.lineWidth(), 1)), color);
   }
   surface.Finish();
-}
-
-// The text as it shows: prefixes resolved, one underlined character at most.
-struct TVisibleText {
-  QString Text;
-  int Underline = -1;  // index into Text
-};
-
-TVisibleText ResolvePrefixes(const std::string& Text, bool Prefixes) {
-  TVisibleText visible;
-  if (!Prefixes) {
-    visible.Text = QtLatin1(Text);
-    return visible;
-  }
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    char c = Text[i];
-    if (c == '&') {
-      if (i + 1 >= Text.size()) break;  // a lone '&' at the end shows nothing
-      ++i;
-      c = Text[i];
-      if (c != '&') visible.Underline = int(visible.Text.size());
-    }
-    visible.Text.append(QChar(uchar(c)));
-  }
-  return visible;
-}
-
-// One formatted line: a piece [Start, End) of the visible text.
-struct TLine {
-  int Start;
-  int End;
-};
-
-std::vector<TLine> SplitParagraphs(const QString& Text) {
-  std::vector<TLine> lines;
-  int start = 0;
-  for (int i = 0; i < Text.size(); ++i) {
-    QChar c = Text.at(i);
-    if (c != '\r' && c != '\n') continue;
-    lines.push_back({start, i});
-    if (c == '\r' && i + 1 < Text.size() && Text.at(i + 1) == '\n') ++i;
-    start = i + 1;
-  }
-  lines.push_back({start, int(Text.size())});
-  return lines;
-}
-
-// Breaks a paragraph into lines no wider than MaxWidth, between words; a
-// word wider than a line stays whole unless BreakWords (then it is cut
-// between characters). Blanks at a break are dropped.
-void WrapParagraph(const QString& Text, TLine Paragraph, int MaxWidth, bool BreakWords,
-                   const QFontMetrics& Metrics, std::vector<TLine>& Lines) {
-  auto width = [&](int from, int to) { return Metrics.horizontalAdvance(Text.mid(from, to - from)); };
-  int start = Paragraph.Start;
-  const int end = Paragraph.End;
-  if (start == end) {
-    Lines.push_back(Paragraph);
-    return;
-  }
-  while (start < end) {
-    // Take words while they fit.
-    int lineEnd = start;
-    int pos = start;
-    while (pos < end) {
-      int wordEnd = pos;
-      while (wordEnd < end && Text.at(wordEnd) == ' ') ++wordEnd;
-      while (wordEnd < end && Text.at(wordEnd) != ' ') ++wordEnd;
-      if (width(start, wordEnd) > MaxWidth && lineEnd > start) break;
-      lineEnd = wordEnd;
-      pos = wordEnd;
-      if (width(start, lineEnd) > MaxWidth) break;  // a single word wider than the line
-    }
-    if (BreakWords && width(start, lineEnd) > MaxWidth) {
-      // Cut the overlong first word after the last character that fits (at least one).
-      int cut = start + 1;
-      while (cut < lineEnd && width(start, cut + 1) <= MaxWidth) ++cut;
-      lineEnd = cut;
-    }
-    int visibleEnd = lineEnd;
-    while (visibleEnd > start && Text.at(visibleEnd - 1) == ' ') --visibleEnd;
-    Lines.push_back({start, visibleEnd});
-    start = lineEnd;
-    while (start < end && Text.at(start) == ' ') ++start;
-  }
 }
 
 }  // namespace
@@ -164,38 +80,44 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text)
 
 int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Format) {
   RequireSurface();
-  const QFontMetrics& metrics = QtFontMetrics(*FFont);
-  const TVisibleText visible = ResolvePrefixes(Text, (Format & DT_NOPREFIX) == 0);
-  const QString& text = visible.Text;
+  const TFontCache& font = FFont->Cache();
+  const QFontMetrics& metrics = font.Metrics;
   const bool singleLine = (Format & DT_SINGLELINE) != 0;
+  const bool measureOnly = (Format & DT_CALCRECT) != 0;
   const int maxWidth = Rect.Right - Rect.Left;
   const int lineHeight = metrics.height();
+  TShownText shown(Text, (Format & DT_NOPREFIX) == 0);
+  // A single line cut by an ellipsis is read only as far as it shows, so
+  // that a row costs the same however long its text; the rest read it all.
+  const bool readOnDemand = singleLine && !measureOnly && (Format & DT_END_ELLIPSIS);
+  if (!readOnDemand) shown.ReachEnd();
+  const QString& text = shown.Text();
 
   std::vector<TLine> lines;
   if (singleLine) {
-    lines.push_back({0, int(text.size())});
+    lines.push_back({0, readOnDemand ? -1 : text.size()});
   } else {
+    // An edit control shows no partly visible last line: the lines below
+    // the last whole one are not even broken.
+    std::size_t maxLines = std::numeric_limits<std::size_t>::max();
+    if (!measureOnly && (Format & DT_EDITCONTROL))
+      maxLines = std::size_t(std::max(0, (Rect.Bottom - Rect.Top) / std::max(lineHeight, 1)));
     for (TLine paragraph : SplitParagraphs(text)) {
+      if (lines.size() >= maxLines) break;
       if (Format & DT_WORDBREAK)
-        WrapParagraph(text, paragraph, maxWidth, (Format & DT_EDITCONTROL) != 0, metrics, lines);
+        WrapParagraph(text, paragraph, maxWidth, (Format & DT_EDITCONTROL) != 0, font, lines, maxLines);
       else
         lines.push_back(paragraph);
     }
   }
   auto lineText = [&](const TLine& line) { return text.mid(line.Start, line.End - line.Start); };
 
-  if (Format & DT_CALCRECT) {
+  if (measureOnly) {
     int widest = 0;
     for (const TLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(lineText(line)));
     Rect.Right = Rect.Left + widest;
     Rect.Bottom = Rect.Top + lineHeight * int(lines.size());
     return lineHeight * int(lines.size());
-  }
-
-  // An edit control shows no partly visible last line.
-  if (!singleLine && (Format & DT_EDITCONTROL)) {
-    int fitting = std::max(0, (Rect.Bottom - Rect.Top) / std::max(lineHeight, 1));
-    if (int(lines.size()) > fitting) lines.resize(std::size_t(fitting));
   }
 
   const int textHeight = lineHeight * int(lines.size());
@@ -207,29 +129,31 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Format) {
 
   SaveDC();
   try {
-    if (!(Format & DT_NOCLIP)) IntersectClipRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
+    const bool clipped = (Format & DT_NOCLIP) == 0;
+    if (clipped) IntersectClipRect(Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
     const bool opaque = FState.BkMode == OPAQUE;
     int y = top;
     for (const TLine& line : lines) {
-      QString shown = lineText(line);
-      int underline = visible.Underline >= line.Start && visible.Underline < line.End
-                          ? visible.Underline - line.Start
-                          : -1;
-      if ((Format & DT_END_ELLIPSIS) && metrics.horizontalAdvance(shown) > maxWidth) {
-        // Keep the longest start of the line that fits with "..." after it.
-        int keep = int(shown.size());
-        while (keep > 0 && metrics.horizontalAdvance(shown.left(keep) + kEllipsis) > maxWidth) --keep;
-        shown = shown.left(keep) + kEllipsis;
-        if (underline >= keep) underline = -1;
-      }
-      int width = metrics.horizontalAdvance(shown);
+      if (clipped && !singleLine && y >= Rect.Bottom) break;  // this line and the rest are clipped away
+      QString piece;
+      qsizetype keep = -1;  // characters kept before an ellipsis; -1: the whole line shows
+      if (Format & DT_END_ELLIPSIS) keep = EllipsisKeep(shown, line.Start, line.End, maxWidth, font);
+      if (keep >= 0)
+        piece = text.mid(line.Start, keep) + kEllipsis;
+      else
+        piece = text.mid(line.Start, (line.End < 0 ? text.size() : line.End) - line.Start);
+      const qsizetype marked = shown.Underline();
+      qsizetype underline = -1;
+      if (marked >= line.Start && (line.End < 0 || marked < line.End)) underline = marked - line.Start;
+      if (keep >= 0 && underline >= keep) underline = -1;  // cut off with the rest
+      int width = metrics.horizontalAdvance(piece);
       int x = Rect.Left;
       if (Format & DT_CENTER)
         x = Rect.Left + (maxWidth - width) / 2;
       else if (Format & DT_RIGHT)
         x = Rect.Right - width;
       TPoint d = LogicalToDevice(TPoint{x, y});
-      PaintTextLine(*this, QPoint(d.X, d.Y), shown, underline, opaque);
+      PaintTextLine(*this, QPoint(d.X, d.Y), piece, underline, opaque);
       y += lineHeight;
     }
   } catch (...) {
