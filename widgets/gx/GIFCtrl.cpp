@@ -144,9 +144,9 @@ void TGxGIFAnimator::SetAnimate(bool Value) {
     return;
   }
   FFrameTimer->SetEnabled(false);
+  // The timer's setters run no handler and no handed-over call, so nothing
+  // has stopped the animation meanwhile.
   FFrameTimer->SetOnTimer(nullptr);
-  // A stop handed over by the last tick may have run while this waited.
-  if (!FAnimate) return;
   FAnimate = false;
   const auto alive = FAlive;
   DoStop();
