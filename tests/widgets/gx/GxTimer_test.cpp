@@ -203,6 +203,22 @@ TEST(GxTimer, SwitchingToWindowModeParksTheWorkerAndBack) {
   while (log.Count <= threadedBefore + 2 && Clock::now() < end)  // no message loop
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_GT(log.Count.load(), threadedBefore + 2);
+
+  // Switched by a tick on the worker: the window timer is set on this thread,
+  // and the ticks go on here.
+  std::atomic<bool> switched{false};
+  timer.SetOnTimer([&](TObject* Sender) {
+    ++log.Count;
+    if (IsMainThread()) return;
+    ++log.OffMainThread;
+    if (!switched.exchange(true)) static_cast<TGxTimer*>(Sender)->SetThreaded(false);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return timer.WindowTimerActive(); }, EventWaitMs));
+  EXPECT_FALSE(timer.Threaded());
+  log.OffMainThread = 0;
+  const int windowBefore = log.Count;
+  ASSERT_TRUE(PumpUntil([&] { return log.Count > windowBefore + 3; }, EventWaitMs));
+  EXPECT_EQ(log.OffMainThread.load(), 0);
 }
 
 TEST(GxTimer, WindowModeWithoutTimersLeftRaisesAndStaysStopped) {
