@@ -87,6 +87,22 @@ TGxImageControl::TGxImageControl(TComponent* AOwner) : TGraphicControl(AOwner) {
 
 TGxImageControl::~TGxImageControl() = default;
 
+namespace {
+thread_local int PaintLocksOfThisThread = 0;
+}  // namespace
+
+int PaintLocksHeld() { return PaintLocksOfThisThread; }
+
+void TGxImageControl::EnterPaintLock() {
+  FPaintLock.Enter();
+  ++PaintLocksOfThisThread;
+}
+
+void TGxImageControl::LeavePaintLock() {
+  --PaintLocksOfThisThread;
+  FPaintLock.Leave();
+}
+
 void TGxImageControl::Paint() {
   RenderControl();
   DrawDesignFrame();

@@ -38,8 +38,10 @@ class TGxImageControl : public TGraphicControl {
   explicit TGxImageControl(TComponent* AOwner);
   ~TGxImageControl() override;
 
-  void EnterPaintLock() { FPaintLock.Enter(); }
-  void LeavePaintLock() { FPaintLock.Leave(); }
+  // No handler and no call handed over from another thread runs while a
+  // paint lock is held, so no two controls' paint locks are held together.
+  void EnterPaintLock();
+  void LeavePaintLock();
 
   // The whole paint: fills the client rectangle with Color, then DrawContent.
   void RenderControl();
@@ -71,6 +73,10 @@ class TGxImageControl : public TGraphicControl {
   bool FPainting = false;
   TCriticalSection FPaintLock;
 };
+
+// The paint locks of image controls the calling thread holds, each entry
+// counted; none while a handler or a handed-over call runs.
+int PaintLocksHeld();
 
 // From the first call on, drawing any plain TBitmap locks that bitmap's canvas
 // for the duration of the draw, process-wide; never undone.

@@ -49,14 +49,22 @@ TGxGIFAnimator::~TGxGIFAnimator() {
 // ---------------------------------------------------------------------------
 
 void TGxGIFAnimator::SetImage(TGIFImage* Value) {
+  // The copy is made under the paint lock, as a tick on the worker reads the
+  // picture under it; what the change sets off (retiming the frame timer,
+  // sizing, OnChange) runs once the lock is left.
+  FAssigningImage = true;
+  FImageChangedMeanwhile = false;
   EnterPaintLock();
   try {
     FImage->Assign(Value);
   } catch (...) {
     LeavePaintLock();
+    FAssigningImage = false;
     throw;
   }
   LeavePaintLock();
+  FAssigningImage = false;
+  if (FImageChangedMeanwhile) FollowImageChange();
 }
 
 void TGxGIFAnimator::SetCenter(bool Value) {
@@ -108,8 +116,8 @@ void TGxGIFAnimator::SetFrameIndex(int Value) {
   if (Value == FFrameIndex || Value < 0 || Value >= FImage->FrameCount()) return;
   EnterPaintLock();
   FFrameIndex = Value;
-  if (FImage->FrameCount() > 0) RetimeFrame();
   LeavePaintLock();
+  if (FImage->FrameCount() > 0) RetimeFrame();
   const auto alive = FAlive;
   DoFrameChanged();
   if (*alive) ContentChanged();
@@ -117,11 +125,13 @@ void TGxGIFAnimator::SetFrameIndex(int Value) {
 
 void TGxGIFAnimator::SetAsyncDrawing(bool Value) {
   if (Value == FAsyncDrawing) return;
-  EnterPaintLock();
+  // Bitmaps are drawn under their canvas locks before a tick may compose on
+  // the worker. A tick that read the old mode ends in it: the locked drawing
+  // stays, so a last frame composed on the worker is safe too. No paint lock
+  // is held here: the animator's own state is this flag alone.
   if (Value) InstallLockedBitmapDraw();
   FFrameTimer->SetSyncEvent(!Value);
   FAsyncDrawing = Value;
-  LeavePaintLock();
 }
 
 void TGxGIFAnimator::SetAnimate(bool Value) {
@@ -134,9 +144,9 @@ void TGxGIFAnimator::SetAnimate(bool Value) {
     return;
   }
   FFrameTimer->SetEnabled(false);
+  // The timer's setters run no handler and no handed-over call, so nothing
+  // has stopped the animation meanwhile.
   FFrameTimer->SetOnTimer(nullptr);
-  // A stop handed over by the last tick may have run while this waited.
-  if (!FAnimate) return;
   FAnimate = false;
   const auto alive = FAlive;
   DoStop();
@@ -194,8 +204,15 @@ void TGxGIFAnimator::HandleImageChange(TObject* /*Sender*/) {
   EnterPaintLock();
   DropFrameCache();
   FFrameIndex = FImage->CurrentIndex();
-  if (FFrameIndex >= 0 && FImage->FrameCount() > 0) RetimeFrame();
   LeavePaintLock();
+  if (FAssigningImage)
+    FImageChangedMeanwhile = true;  // followed up by SetImage, with no lock held
+  else
+    FollowImageChange();
+}
+
+void TGxGIFAnimator::FollowImageChange() {
+  if (FFrameIndex >= 0 && FImage->FrameCount() > 0) RetimeFrame();
   ContentChanged();
   DoChange();
 }
@@ -207,6 +224,7 @@ void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
       Parent() == nullptr)
     return;
   bool announce = false, stopAfterThis = false;
+  Cardinal delay = 0;
   EnterPaintLock();
   // The animation may have been stopped, or the animator begun to go, while
   // this tick waited for the lock: the frame then stays as it is.
@@ -218,6 +236,7 @@ void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
     announce = bool(FOnFrameChanged);
     const int count = FImage->FrameCount();
     FFrameIndex = FFrameIndex < count - 1 ? FFrameIndex + 1 : 0;
+    delay = FrameDelayMs();
     if (!IsMainThread()) {
       // Compose here, so the user-interface thread only has to copy it out.
       TCanvas* canvas = Canvas();
@@ -232,13 +251,15 @@ void TGxGIFAnimator::AdvanceFrame(TObject* /*Sender*/) {
       canvas->Unlock();
     }
   } catch (...) {
-    if (FFrameIndex >= 0 && FFrameIndex < FImage->FrameCount()) RetimeFrame();
     LeavePaintLock();
+    FFrameTimer->SetInterval(delay);
     throw;
   }
-  if (FFrameIndex >= 0 && FFrameIndex < FImage->FrameCount()) RetimeFrame();
   stopAfterThis = !FLoop && FFrameIndex == 0;
   LeavePaintLock();
+  // The next frame's delay, read under the lock, is given to the timer with
+  // no lock held: the timer may hand work to the user-interface thread.
+  FFrameTimer->SetInterval(delay);
 
   // No lock is held while work is handed to the user-interface thread. Its
   // handlers may free the animator (and the timer this tick runs on).

@@ -85,6 +85,8 @@ class TGxGIFAnimator : public TGxImageControl {
 
  private:
   void HandleImageChange(TObject* Sender);
+  // Retimes, resizes and repaints after the picture changed, then OnChange.
+  void FollowImageChange();
   void AdvanceFrame(TObject* Sender);
   void DropFrameCache();
   void RetimeFrame();
@@ -103,6 +105,10 @@ class TGxGIFAnimator : public TGxImageControl {
   std::unique_ptr<TBitmap> FFrameCache;
   int FFrameCacheIndex = -1;
   TColor FFrameCacheTransparent = clNone;
+  // While SetImage copies a picture under the paint lock, the picture's
+  // change is only noted, and followed up after the lock is left.
+  bool FAssigningImage = false;
+  bool FImageChangedMeanwhile = false;
 
   TNotifyEvent FOnChange, FOnFrameChanged, FOnStart, FOnStop;
 

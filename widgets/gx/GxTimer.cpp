@@ -14,15 +14,15 @@
 // through Owner, which the timer clears when it goes.
 struct TTimerLink {
   // Serialises changes of the timer's state (its setters, its destruction)
-  // with a tick's look at that state. Never held while a handler runs: a
-  // handler may take locks of its own (the animator's paint lock) that a
-  // thread changing the timer already holds, and the two would wait for
-  // each other.
+  // with a tick's look at that state. Never held while a handler runs, nor
+  // while its holder waits for another thread: a handler may take locks of
+  // its own (the animator's paint lock) that a thread changing the timer
+  // already holds, and the two would wait for each other.
   std::recursive_mutex ChangeLock;
   std::atomic<TGxTimer*> Owner{nullptr};
   // Above 0 while the user-interface thread runs a call handed over by the
-  // worker: the worker waits for it then, so the user-interface thread must
-  // wait neither for ChangeLock nor for the worker (it would wait for itself).
+  // worker: the worker waits for it then, so the destructor must not wait
+  // for the worker (it would wait for itself).
   std::atomic<int> InsideHandOver{0};
 
   std::mutex WakeLock;
@@ -41,21 +41,13 @@ namespace {
 
 std::atomic<int> WindowTimersInUse{0};
 
-// Takes the change lock. On the user-interface thread calls handed over by
-// the worker keep running while it waits: the worker may hold the lock while
-// it waits for such a call (a window-mode change made from a tick).
+// Takes the change lock, on any thread by a plain wait. No holder of the lock
+// waits for another thread: the worker hands a window-mode change over only
+// after it has let go of it. So the user-interface thread waits only briefly
+// here and runs no handed-over call meanwhile, which would run under
+// whatever lock its caller holds (an animator's paint lock).
 std::unique_lock<std::recursive_mutex> LockForChange(TTimerLink& Link) {
-  std::unique_lock<std::recursive_mutex> guard(Link.ChangeLock, std::defer_lock);
-  if (!IsMainThread()) {
-    guard.lock();
-    return guard;
-  }
-  if (Link.InsideHandOver > 0) return guard;
-  while (!guard.try_lock()) {
-    CheckSynchronize();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return guard;
+  return std::unique_lock<std::recursive_mutex>(Link.ChangeLock);
 }
 
 // Runs Call on the user-interface thread while the calling worker waits,
@@ -174,40 +166,38 @@ void TGxTimer::SetEnabled(bool Value) {
   auto guard = LockForChange(*FLink);
   if (Value == FEnabled) return;
   FEnabled = Value;
-  ReconfigureTimer();
+  ReconfigureTimer(guard);
 }
 
 void TGxTimer::SetInterval(Cardinal Value) {
   auto guard = LockForChange(*FLink);
   if (Value == FInterval) return;
   FInterval = Value;
-  ReconfigureTimer();
+  ReconfigureTimer(guard);
 }
 
-void TGxTimer::SetSyncEvent(bool Value) {
-  auto guard = LockForChange(*FLink);
-  FSyncEvent = Value;
-}
+// A plain stored value the worker reads at every tick: nothing to wait for.
+void TGxTimer::SetSyncEvent(bool Value) { FSyncEvent = Value; }
 
 void TGxTimer::SetThreaded(bool Value) {
   auto guard = LockForChange(*FLink);
   if (Value == FThreaded) return;
   FThreaded = Value;
-  ReconfigureTimer();
+  ReconfigureTimer(guard);
 }
 
 void TGxTimer::SetThreadPriority(TThreadPriority Value) {
   auto guard = LockForChange(*FLink);
   if (Value == FThreadPriority) return;
   FThreadPriority = Value;
-  if (FThreaded) ReconfigureTimer();
+  if (FThreaded) ReconfigureTimer(guard);
 }
 
 void TGxTimer::SetOnTimer(TNotifyEvent Value) {
   auto guard = LockForChange(*FLink);
   const bool wasAssigned = bool(FOnTimer);
   FOnTimer = std::move(Value);
-  if (wasAssigned != bool(FOnTimer)) ReconfigureTimer();
+  if (wasAssigned != bool(FOnTimer)) ReconfigureTimer(guard);
 }
 
 bool TGxTimer::WindowTimerActive() const { return FTimerWindow && FTimerWindow->Active(); }
@@ -232,16 +222,14 @@ void TGxTimer::FireTimer() {
   handler(this);
 }
 
-void TGxTimer::ReconfigureTimer() {
+void TGxTimer::ReconfigureTimer(std::unique_lock<std::recursive_mutex>& Guard) {
   const unsigned long workerId = FWorker->ThreadID();
   const bool onWorker = workerId != 0 && workerId == GetCurrentThreadId();
+  // From the worker, the window is set or removed on the user-interface
+  // thread (below); a change of a threaded timer with no window has none.
+  const bool windowWork = !FThreaded || FTimerWindow != nullptr;
   if (FThreaded) {
-    if (FTimerWindow) {
-      if (onWorker)
-        RunInMainThread([this] { FTimerWindow.reset(); });
-      else
-        FTimerWindow.reset();
-    }
+    if (FTimerWindow && !onWorker) FTimerWindow.reset();
     // The worker parks at its next pass; from within a tick it only learns
     // the new state, which it obeys before its next sleep.
     if (!onWorker && !FWorker->Suspended()) FWorker->Suspend();
@@ -254,12 +242,29 @@ void TGxTimer::ReconfigureTimer() {
         while (FWorker->Suspended()) FWorker->Resume();
       }
     }
-    return;
+  } else {
+    if (!onWorker && !FWorker->Suspended()) FWorker->Suspend();
+    FLink->SetRunning(false);
+    if (!onWorker) SetWindowTimer();
   }
-  if (!onWorker && !FWorker->Suspended()) FWorker->Suspend();
-  FLink->SetRunning(false);
-  if (onWorker)
-    RunInMainThread([this] { SetWindowTimer(); });
+  if (!onWorker || !windowWork) return;
+  // A change made from a tick on the worker: the window timer is set or
+  // removed by the user-interface thread, while the worker waits with the
+  // change lock let go, so that a thread waiting for it meanwhile neither
+  // waits for this one nor has to run the hand-over itself. What the
+  // timer's state is by then decides.
+  Guard.unlock();
+  const std::shared_ptr<TTimerLink> link = FLink;
+  HandOver(link, [&link] {
+    TGxTimer* target = link->Owner;
+    if (target != nullptr) target->MatchWindowTimer();
+  });
+}
+
+void TGxTimer::MatchWindowTimer() {
+  auto guard = LockForChange(*FLink);
+  if (FThreaded)
+    FTimerWindow.reset();
   else
     SetWindowTimer();
 }

@@ -21,6 +21,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "platform/base/Component.h"
 #include "platform/base/Consts.h"
@@ -72,13 +73,16 @@ class TGxTimer : public TComponent {
 
  private:
   friend class TTimerThread;
-  void ReconfigureTimer();
+  // Called with the change lock held by Guard, which it may let go.
+  void ReconfigureTimer(std::unique_lock<std::recursive_mutex>& Guard);
+  // Sets or removes the window timer as the mode asks (user-interface thread).
+  void MatchWindowTimer();
   bool ShouldRun() const { return FInterval != 0 && FEnabled && bool(FOnTimer); }
   void SetWindowTimer();
 
   std::atomic<bool> FEnabled{true};
   Cardinal FInterval = 1000;
-  bool FSyncEvent = true;
+  std::atomic<bool> FSyncEvent{true};
   bool FThreaded = true;
   TThreadPriority FThreadPriority = tpNormal;
   TNotifyEvent FOnTimer;

@@ -121,12 +121,18 @@ TEST(GxGIFAnimatorLocking, HandlersThatStopOrChangeTheAnimationReturn) {
   a->SetBounds(10, 10, 4, 4);
   a->SetAsyncDrawing(true);
   a->SetImage(gif.get());
-  std::atomic<int> stops{0};
-  a->SetOnStop([&](TObject*) { ++stops; });
+  // Every handler runs with no paint lock held.
+  std::atomic<int> stops{0}, underLock{0};
+  auto noLock = [&] { underLock += PaintLocksHeld() != 0; };
+  a->SetOnStop([&](TObject*) {
+    noLock();
+    ++stops;
+  });
 
   // OnChange runs inside SetImage; it waits until a tick is due and then stops
   // the animation, while that tick waits to advance the frame.
   a->SetOnChange([&](TObject*) {
+    noLock();
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
     a->StopAnimation();
   });
@@ -147,17 +153,20 @@ TEST(GxGIFAnimatorLocking, HandlersThatStopOrChangeTheAnimationReturn) {
   a->SetImage(gif.get());
   int changes = 0;
   a->SetOnFrameChanged([&](TObject*) {
+    noLock();
     a->SetImage(++changes % 2 ? other.get() : gif.get());
     a->SetAnimate(false);
   });
   stops = 0;
   a->SetOnStop([&](TObject*) {
+    noLock();
     if (++stops < 3) a->SetAnimate(true);
   });
   a->SetAnimate(true);
   ASSERT_TRUE(PumpUntil([&] { return stops >= 3; }, 10000));
   EXPECT_FALSE(a->Animate());
   EXPECT_EQ(changes, 3);
+  EXPECT_EQ(underLock.load(), 0);
 }
 
 TEST(GxGIFAnimatorLocking, AHiddenParentAdvancesTheFrameAndNoParentKeepsIt) {

@@ -5,6 +5,11 @@
 
 #include "platform/controls/Application.h"
 
+// How long a test waits for an event that an idle machine sees within a
+// fraction of a second: long enough for a machine ten times slower, busy or
+// instrumented. A test that passes waits only as long as the event takes.
+inline constexpr int EventWaitMs = 10000;
+
 // Runs the message loop for Ms milliseconds.
 inline void Pump(int Ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
