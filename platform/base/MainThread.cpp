@@ -3,6 +3,7 @@
 #include "platform/base/InputHold.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -16,6 +17,7 @@ namespace {
 // Done until the UI thread has run the call and stored any exception.
 struct THandOver {
   std::function<void()> Call;
+  std::uint64_t Serial = 0;  // order of handing over
   bool Waited = false;
   bool Done = false;
   std::exception_ptr Failure;
@@ -25,6 +27,7 @@ struct TMainThreadState {
   std::mutex Lock;
   std::condition_variable Finished;
   std::deque<std::shared_ptr<THandOver>> Pending;
+  std::uint64_t NextSerial = 0;
   // The wake-up hook has a lock of its own, held while the hook runs: a hook
   // being replaced (the application removes its hook before it frees what
   // the hook posts to) is never still running in another thread afterwards.
@@ -47,6 +50,7 @@ void HandOver(const std::shared_ptr<THandOver>& item) {
   TMainThreadState& s = State();
   {
     std::lock_guard<std::mutex> guard(s.Lock);
+    item->Serial = s.NextSerial++;
     s.Pending.push_back(item);
   }
   std::lock_guard<std::mutex> guard(s.WakeLock);
@@ -99,14 +103,21 @@ bool CheckSynchronize() {
   if (!IsMainThread()) return false;
   TMainThreadState& s = State();
   bool ran = false;
-  // Calls handed over while draining (also by a running call) run in this
-  // pass as well; each is taken out before it runs so a nested drain cannot
-  // run it twice.
+  // Only the calls handed over before this pass began run in it. A listener
+  // hands the next datagram over the moment the last one has been handled;
+  // under a flood it would keep the UI thread in here for good, and no
+  // timer, paint or input would get its turn. Each call is taken out before
+  // it runs so a nested drain cannot run it twice.
+  std::uint64_t end = 0;
+  {
+    std::lock_guard<std::mutex> guard(s.Lock);
+    end = s.NextSerial;
+  }
   for (;;) {
     std::shared_ptr<THandOver> item;
     {
       std::lock_guard<std::mutex> guard(s.Lock);
-      if (s.Pending.empty()) break;
+      if (s.Pending.empty() || s.Pending.front()->Serial >= end) break;
       item = s.Pending.front();
       s.Pending.pop_front();
     }

@@ -17,6 +17,8 @@ void Synchronize(std::function<void()> Call);
 void Queue(std::function<void()> Call);
 
 // Runs every call handed over so far (UI thread only); true when any ran.
+// Calls handed over meanwhile, also by the calls it runs, wait for the next
+// drain, so the message loop gets its turn in between.
 bool CheckSynchronize();
 
 // Called (from any thread) whenever a call has been handed over. Returns

@@ -22,7 +22,8 @@ void TMessageUDP::SetLocalPort(int Value) {
   // socket holds, so a burst of lines is handled before the next repaint.
   FReceiver = std::make_unique<TUdpReceiver>(Value, MessageBufferSize, TUdpReceiver::TOversize::Cut,
                                              TUdpReceiver::TBatch::AllWaiting,
-                                             [this](const TDatagram& d) { Deliver(d); });
+                                             [this](const TDatagram& d) { Deliver(d); },
+                                             KernelQueueBytes);
 }
 
 int TMessageUDP::BoundPort() const { return FReceiver ? FReceiver->Port() : 0; }

@@ -6,10 +6,15 @@
 // handler ReadBuffer takes the datagram's bytes. Datagrams that arrive
 // together are announced one after the other, in order, before the user
 // interface paints again; freeing the component from its handler drops the
-// ones not yet announced. Datagrams go on being taken in while a handler
-// runs, so a burst is not lost to the host's small socket queue; up to a few
-// MB of them wait to be announced (UdpReceiver.h), and beyond that further
-// ones are dropped.
+// ones not yet announced.
+//
+// A burst of lines must not be lost while a handler is busy. The socket asks
+// the kernel for a queue of KernelQueueBytes, which holds thousands of short
+// lines by itself; the host caps that at net.core.rmem_max unless the
+// process has the privilege to pass over the cap. Besides, datagrams go on
+// being taken out of the socket while a handler runs: up to a few MB of them
+// wait to be announced (UdpReceiver.h), and beyond that further ones are
+// dropped.
 //
 // Datagrams move through a buffer of MessageBufferSize bytes both ways: a
 // longer one is cut to that size, never written past it.
@@ -29,6 +34,7 @@ using TDataReceivedEvent = std::function<void(TComponent* Sender, int NumberByte
 class TMessageUDP : public TComponent {
  public:
   static constexpr int MessageBufferSize = 2048;
+  static constexpr int KernelQueueBytes = 4 << 20;
 
   explicit TMessageUDP(TComponent* AOwner);
   ~TMessageUDP() override;

@@ -213,11 +213,14 @@ struct TUdpReceiver::TState {
 };
 
 TUdpReceiver::TUdpReceiver(int Port, int Capacity, TOversize Oversize, TBatch Batch,
-                           TDeliver Deliver)
+                           TDeliver Deliver, int KernelQueueBytes)
     : FState(std::make_unique<TState>(Capacity, Oversize, Batch, std::move(Deliver))) {
   TState& s = *FState;
   s.Reader.Socket.Bind(Port);
-  s.Reader.Socket.EnlargeReceiveBuffer(Capacity);
+  if (KernelQueueBytes > 0)
+    s.Reader.Socket.ForceReceiveBuffer(KernelQueueBytes);
+  else
+    s.Reader.Socket.EnlargeReceiveBuffer(Capacity);
   FPort = s.Reader.Socket.LocalPort();
   try {
     s.Thread = std::thread([&s] { s.Listen(); });

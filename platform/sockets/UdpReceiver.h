@@ -57,8 +57,12 @@ class TUdpReceiver {
   static constexpr std::size_t MaxWaitingBytes = std::size_t(4) << 20;
 
   // Binds Port (0: a free port) on all local addresses and starts listening.
-  // Raises ESocketError when the port cannot be opened.
-  TUdpReceiver(int Port, int Capacity, TOversize Oversize, TBatch Batch, TDeliver Deliver);
+  // Raises ESocketError when the port cannot be opened. The kernel's queue
+  // of the socket holds at least Capacity bytes, as far as the host's cap
+  // allows; given KernelQueueBytes it holds that many instead, beyond the
+  // cap where the process has the privilege.
+  TUdpReceiver(int Port, int Capacity, TOversize Oversize, TBatch Batch, TDeliver Deliver,
+               int KernelQueueBytes = 0);
   ~TUdpReceiver();
   TUdpReceiver(const TUdpReceiver&) = delete;
   TUdpReceiver& operator=(const TUdpReceiver&) = delete;

@@ -16,10 +16,14 @@ namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
 
-void Enlarge(int handle, int option, int bytes) {
+// Option is SO_RCVBUF or SO_SNDBUF; Forced, when not 0, the option that
+// passes over the host's cap, tried first. A queue the host refuses to
+// enlarge stays as it was: the socket works, only with less room.
+void Enlarge(int handle, int option, int forced, int bytes) {
   int current = 0;
   socklen_t size = sizeof current;
   if (getsockopt(handle, SOL_SOCKET, option, &current, &size) == 0 && current >= bytes) return;
+  if (forced != 0 && setsockopt(handle, SOL_SOCKET, forced, &bytes, sizeof bytes) == 0) return;
   setsockopt(handle, SOL_SOCKET, option, &bytes, sizeof bytes);
 }
 
@@ -52,9 +56,11 @@ int TUdpSocket::LocalPort() const {
   return ntohs(local.sin_port);
 }
 
-void TUdpSocket::EnlargeReceiveBuffer(int Bytes) { Enlarge(FHandle, SO_RCVBUF, Bytes); }
+void TUdpSocket::EnlargeReceiveBuffer(int Bytes) { Enlarge(FHandle, SO_RCVBUF, 0, Bytes); }
 
-void TUdpSocket::EnlargeSendBuffer(int Bytes) { Enlarge(FHandle, SO_SNDBUF, Bytes); }
+void TUdpSocket::ForceReceiveBuffer(int Bytes) { Enlarge(FHandle, SO_RCVBUF, SO_RCVBUFFORCE, Bytes); }
+
+void TUdpSocket::EnlargeSendBuffer(int Bytes) { Enlarge(FHandle, SO_SNDBUF, 0, Bytes); }
 
 void TUdpSocket::SendTo(std::uint32_t Address, int Port, const void* Data, std::size_t Length) {
   sockaddr_in remote{};

@@ -22,9 +22,12 @@ class TUdpSocket {
   int LocalPort() const;
 
   // Raise the kernel's queue sizes to at least Bytes (never shrink them;
-  // the host may cap them).
+  // the host caps them at net.core.rmem_max and wmem_max).
   void EnlargeReceiveBuffer(int Bytes);
   void EnlargeSendBuffer(int Bytes);
+  // As EnlargeReceiveBuffer, but beyond the host's cap where the process
+  // has the privilege for it (CAP_NET_ADMIN); without it, up to the cap.
+  void ForceReceiveBuffer(int Bytes);
 
   // Sends one datagram of Length bytes to Address (network order) and Port.
   void SendTo(std::uint32_t Address, int Port, const void* Data, std::size_t Length);

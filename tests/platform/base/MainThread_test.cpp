@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -88,6 +89,22 @@ TEST(MainThread, QueuedCallsRunInOrderAtTheNextDrainAndWakeTheLoop) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_FALSE(CheckSynchronize());
   SetWakeMainThread(nullptr);
+}
+
+// Fault mended: a listener that hands the next datagram over as soon as the
+// last one has run kept the UI thread in one drain for as long as a flood
+// went on; the peer's own camera ticks and paints stopped.
+TEST(MainThread, ACallHandedOverDuringADrainWaitsForTheNextDrain) {
+  int ran = 0;
+  std::function<void()> handOverNext = [&] {
+    if (++ran < 3) Queue(handOverNext);
+  };
+  Queue(handOverNext);
+  for (int drain = 1; drain <= 3; ++drain) {
+    EXPECT_TRUE(CheckSynchronize());
+    EXPECT_EQ(ran, drain);
+  }
+  EXPECT_FALSE(CheckSynchronize());
 }
 
 // Fault mended: a thread handing a call over took a copy of the wake-up hook

@@ -28,21 +28,20 @@ void PumpFor(std::chrono::milliseconds Time) {
   PumpUntil([] { return false; }, Time);
 }
 
-long UdpReceiveBufferErrors() {
-  // Two lines start with "Udp:": the column names, then their values.
-  std::ifstream snmp("/proc/net/snmp");
-  std::string line, names;
-  while (std::getline(snmp, line)) {
-    if (line.rfind("Udp: ", 0) != 0) continue;
-    if (names.empty()) {
-      names = line;
-      continue;
-    }
-    std::istringstream name(names), value(line);
-    std::string n, v;
-    while (name >> n && value >> v)
-      if (n == "RcvbufErrors") return std::stol(v);
-    return -1;
+long UdpSocketDrops(int Port) {
+  // After the heading, one line a socket: "sl local rem st ... drops", the
+  // local address as hex "AAAAAAAA:PPPP".
+  std::ifstream table("/proc/net/udp");
+  std::string line;
+  std::getline(table, line);
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local, field, last;
+    if (!(fields >> slot >> local)) continue;
+    const std::size_t colon = local.find(':');
+    if (colon == std::string::npos || std::stol(local.substr(colon + 1), nullptr, 16) != Port) continue;
+    while (fields >> field) last = field;
+    return last.empty() ? -1 : std::stol(last);
   }
   return -1;
 }

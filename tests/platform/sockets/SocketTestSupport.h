@@ -14,10 +14,11 @@ bool PumpUntil(const std::function<bool()>& Done,
 // Runs handed-over calls for the given time.
 void PumpFor(std::chrono::milliseconds Time);
 
-// The kernel's count of UDP datagrams dropped for want of room in a
-// socket's receive buffer (RcvbufErrors in /proc/net/snmp), summed over every
-// socket of this network namespace; -1 when it cannot be read.
-long UdpReceiveBufferErrors();
+// The kernel's count of datagrams dropped by the UDP socket bound to Port,
+// for want of room in its receive buffer (the drops column of
+// /proc/net/udp); -1 when there is no such socket. The namespace's
+// RcvbufErrors would also count other programs' drops.
+long UdpSocketDrops(int Port);
 
 class TTestPeer {
  public:
