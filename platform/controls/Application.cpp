@@ -37,19 +37,26 @@ namespace {
 std::vector<QEventLoop*>* gLoops = nullptr;
 QObject* gPoster = nullptr;
 
-// Runs every call handed over by other threads; a failing call shows its
-// error box and the rest still run.
-void DrainHandOvers() {
+// Runs every call handed over by other threads before this began; a failing
+// call shows its error box and the rest still run. True when any ran.
+bool DrainHandOvers() {
+  bool ran = false;
   for (;;) {
     try {
-      CheckSynchronize();
-      return;
+      ran = CheckSynchronize() || ran;
+      return ran;
     } catch (...) {
-      if (Application == nullptr) return;
+      ran = true;
+      if (Application == nullptr) return ran;
       Application->HandleException(nullptr);
     }
   }
 }
+
+// A pass runs only what was handed over before it began, so calls that the
+// last ones handed over need passes of their own. Bounded, so that a thread
+// that keeps handing over cannot hold the exit.
+constexpr int kFinalDrainPasses = 100;
 
 // Inside a datagram, a tick or a host wait the user's input stays queued (the
 // window system keeps it, in order) for the loop that runs next without a hold.
@@ -135,7 +142,8 @@ void TApplication::Run() {
   // Calls handed over while the loop was ending (a window that frees itself
   // once its own callback has returned, say) still run: after Run nothing
   // drains them, and what they were to free would be left behind.
-  DrainHandOvers();
+  for (int pass = 0; pass < kFinalDrainPasses && DrainHandOvers(); ++pass) {
+  }
   FRunning = false;
 }
 
