@@ -70,7 +70,7 @@ constexpr DWord FourCC(char a, char b, char c, char d) { return MakeFourCC(a, b,
 
 // Handles messages until Done() holds or Timeout has passed.
 bool PumpUntil(const std::function<bool()>& Done,
-               std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
+               std::chrono::milliseconds Timeout = std::chrono::milliseconds(30000));
 
 // A form with the camera's panel and label, the drivers of Plans installed
 // as driver indexes, and every box recorded. The camera is released after

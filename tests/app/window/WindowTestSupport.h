@@ -23,7 +23,7 @@ inline constexpr int ChatPort = 6767;
 
 // Handles the window's messages until Done() holds or Timeout has passed.
 bool PumpUntil(const std::function<bool()>& Done,
-               std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
+               std::chrono::milliseconds Timeout = std::chrono::milliseconds(30000));
 void PumpFor(std::chrono::milliseconds Time);
 
 // For a stand-in name service, which runs on a look-up thread of its own:
@@ -47,7 +47,7 @@ class TTestPeer {
   void SendTo(int Port, const std::string& Bytes) { SendTo(Port, Bytes.data(), Bytes.size()); }
   // The next datagram (its bytes), pumping the window's messages meanwhile;
   // false when none came within Timeout.
-  bool Receive(std::string& Bytes, std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
+  bool Receive(std::string& Bytes, std::chrono::milliseconds Timeout = std::chrono::milliseconds(30000));
   // Datagrams that are waiting now, after the window has handled its messages for a while.
   std::vector<std::string> Drain(std::chrono::milliseconds Settle = std::chrono::milliseconds(150));
 

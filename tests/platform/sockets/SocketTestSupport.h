@@ -10,7 +10,7 @@
 
 // Runs handed-over calls until Done() or Timeout; true when Done() held.
 bool PumpUntil(const std::function<bool()>& Done,
-               std::chrono::milliseconds Timeout = std::chrono::milliseconds(5000));
+               std::chrono::milliseconds Timeout = std::chrono::milliseconds(30000));
 // Runs handed-over calls for the given time.
 void PumpFor(std::chrono::milliseconds Time);
 

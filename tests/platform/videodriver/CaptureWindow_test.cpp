@@ -23,7 +23,7 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& Done, int Milliseconds = 3000) {
+bool PumpUntil(const std::function<bool()>& Done, int Milliseconds = 30000) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Milliseconds);
   for (;;) {
     Application->ProcessMessages();
