@@ -2,7 +2,8 @@
 20 s into a copy that is in a call with it. The copy's own video must keep
 flowing (counted at the peer) and the copy must still answer a call request
 afterwards. The figures (frame rates, lines shown, memory) are logged; only
-what holds on a loaded machine is asserted.
+what holds on a loaded machine is asserted: frames counted at the peer, not
+a rate.
 
 Run as a script, this file is the flood's sender:
     chat_flood.py ADDRESS RATE SECONDS    (prints the number of lines sent)
@@ -58,6 +59,7 @@ def chat_flood(s):
     """A floods B's chat port during a call; B's video goes on and B answers C afterwards."""
     # Imported here so that this file also runs alone as the sender.
     from scenarios import settings
+    from peer import wait_until
     from session import camera, connect, require_cameras
 
     a, b, c = s.start_all([(h, settings(h), camera("RGB24", 160, 120)) for h in "abc"])
@@ -95,7 +97,10 @@ def chat_flood(s):
 
     assert sent >= RATE * SECONDS * 9 // 10, "the sender managed only %d lines" % sent
     assert shown > 0, "no flood line reached B's chat list"
-    assert during > 1 and after > 1, "B's video stopped: %.1f during, %.1f after" % (during, after)
+    # However slow the machine, B's video reached A during the flood and still does.
+    assert during > 0, "B's video stopped during the flood"
+    flowing = a.frames(1)
+    wait_until(lambda: a.frames(1) >= flowing + 3, 3, "B's video to reach A after the flood")
     # B still answers: C's call rings in B's free slot 2 and is taken.
     connect(c, 1, b, 2, ring_ms=10000)
 

@@ -14,7 +14,7 @@ import signal
 import subprocess
 import time
 
-from peer import Peer, PeerError, wait_until
+from peer import Peer, PeerError, patience, wait_until
 
 # Started with ip netns exec inside unshare --mount --uts: $1 is the host name.
 HOST_SCRIPT = r"""
@@ -177,7 +177,7 @@ def lan_names(s):
             s.retire([b])
             gone = time.monotonic()
             items, took = who_is_online(a, 3)
-            while host_b in items and time.monotonic() < gone + 6:
+            while host_b in items and time.monotonic() < gone + patience(6):
                 a.click("frmNetworkClients.SpeedButton1")  # "Refresh List"
                 items = a.command("items frmNetworkClients.ListBox1")
             s.log("%.2f s after B ended, A lists %r" % (time.monotonic() - gone, items))

@@ -15,12 +15,15 @@ import sys
 import threading
 import time
 
-from peer import WEBCAM_NOT_FOUND, Peer, wait_until
+from peer import WEBCAM_NOT_FOUND, Peer, wait_until, wait_until_time
 
 DNS_DELAY = 2.0          # seconds the name server takes to answer
-MIN_RATE = 10.0          # video datagrams a second the peer must keep receiving
-OPEN_PERIOD = 1.0        # seconds each dialog stays open while the rate is measured
+FRAMES_WHILE_OPEN = 10   # pictures the peer must receive while each dialog is open; a stalled
+                         # sender has at most the one it was sending when the dialog opened
+OPEN_PERIOD = 1.0        # seconds those take on an idle machine, at a third of the camera's rate
 OPENINGS = 5
+SCAN_DEADLINE = 20.0     # seconds from the double click: the scan's own bound is 3 s of the
+                         # clock, and a scan held by the bus lasts its reply time-out of 25 s
 
 
 class SilentBus:
@@ -77,10 +80,12 @@ def wait_showing(peer, window, shown=True, timeout=5):
                "%s's %s to %s" % (peer.name, window, "open" if shown else "close"))
 
 
-def received_rate(receiver, slot):
-    """Pictures a second that receiver shows in slot over OPEN_PERIOD."""
+def received_rate(receiver, slot, what):
+    """Waits until receiver has shown FRAMES_WHILE_OPEN more pictures in slot; returns
+    how many a second that was."""
     first, started = receiver.frames(slot), time.monotonic()
-    time.sleep(OPEN_PERIOD)
+    wait_until(lambda: receiver.frames(slot) >= first + FRAMES_WHILE_OPEN, OPEN_PERIOD,
+               "%d pictures at %s while %s" % (FRAMES_WHILE_OPEN, receiver.name, what))
     return (receiver.frames(slot) - first) / (time.monotonic() - started)
 
 
@@ -100,9 +105,7 @@ def dialogs_keep_the_video_flowing(s, a, b, b_slot):
     rates = {"settings": [], "video options": [], "address book": []}
 
     def measure(name):
-        rate = received_rate(b, b_slot)
-        rates[name].append(rate)
-        assert rate >= MIN_RATE, "A's video stalls while its %s is open: %.1f a second" % (name, rate)
+        rates[name].append(received_rate(b, b_slot, "A's %s is open" % name))
 
     for _ in range(OPENINGS):
         open_in_frame(a, "btnSettings", "frmSettings")
@@ -123,7 +126,8 @@ def reset_during_slow_lookup(s, a, b):
     B answers, A has no call in that slot and sends B no video."""
     a.enter_text("edt3", "slowb")
     a.command("user-click btnCall3")
-    time.sleep(DNS_DELAY / 4)
+    # "Chat" is disabled as the dial begins, before the look-up.
+    wait_until(lambda: not a.enabled("btnCall3"), 1, "A's slot 3 to dial")
     a.command("user-click btnRefreshAll")
     b.wait_label("lbl1", a.caller_id + " calling...", int(DNS_DELAY * 1000) + 5000)
     b.click("btnCall1")
@@ -155,13 +159,15 @@ def typing_after_chat(s, a):
 
 def silent_bus_scan(s, c):
     """With a bus that never answers, a double-clicked "Who's Online?" opens the network clients
-    window once, shows no error, and its wait window is gone within 5 s."""
+    window once, shows no error, and its wait window is gone before a scan held up by the bus
+    would have ended."""
     c.command("click-later btnIP1")
     wait_showing(c, "frmIP")
     clicked = time.monotonic()
     c.command("user-double-click frmIP.btnOnline")
     wait_showing(c, "frmNetworkClients")
-    wait_until(lambda: not showing(c, "frmExport"), 5 - (time.monotonic() - clicked), "the wait window to go")
+    wait_until_time(lambda: not showing(c, "frmExport"), clicked + SCAN_DEADLINE,
+                    "the wait window to go")
     s.log("C's scan on a silent bus ended %.2f s after the double click" % (time.monotonic() - clicked))
     assert showing(c, "frmNetworkClients"), "the network clients window is not shown after the scan"
     shown = [box for box in c.boxes() if box["text"] != WEBCAM_NOT_FOUND]  # C has no camera
