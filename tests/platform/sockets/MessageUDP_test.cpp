@@ -147,7 +147,10 @@ TEST(MessageUDP, LinesWaitingTogetherAreAnnouncedInOneHandOverInOrder) {
   });
   TTestPeer peer;
   for (int i = 0; i < 5; ++i) peer.SendTo(udp.BoundPort(), "line " + std::to_string(i));
-  std::this_thread::sleep_for(100ms);  // all five wait in the socket
+  // All five have been read by the listener and wait in its own queue.
+  for (auto end = std::chrono::steady_clock::now() + 30s;
+       UdpSocketWaitingBytes(udp.BoundPort()) != 0 && std::chrono::steady_clock::now() < end;)
+    std::this_thread::sleep_for(1ms);
   ASSERT_TRUE(PumpUntil([&] {
     ++pass;
     return !lines.empty();

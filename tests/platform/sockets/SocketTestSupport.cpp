@@ -28,22 +28,38 @@ void PumpFor(std::chrono::milliseconds Time) {
   PumpUntil([] { return false; }, Time);
 }
 
-long UdpSocketDrops(int Port) {
-  // After the heading, one line a socket: "sl local rem st ... drops", the
-  // local address as hex "AAAAAAAA:PPPP".
+namespace {
+
+// The fields of the line of /proc/net/udp for the socket bound to Port:
+// after the heading, one line a socket, "sl local rem st tx:rx ... drops",
+// the local address as hex "AAAAAAAA:PPPP". Empty when there is none.
+std::vector<std::string> UdpSocketFields(int Port) {
   std::ifstream table("/proc/net/udp");
   std::string line;
   std::getline(table, line);
   while (std::getline(table, line)) {
     std::istringstream fields(line);
-    std::string slot, local, field, last;
-    if (!(fields >> slot >> local)) continue;
-    const std::size_t colon = local.find(':');
-    if (colon == std::string::npos || std::stol(local.substr(colon + 1), nullptr, 16) != Port) continue;
-    while (fields >> field) last = field;
-    return last.empty() ? -1 : std::stol(last);
+    std::vector<std::string> all;
+    for (std::string field; fields >> field;) all.push_back(field);
+    if (all.size() < 2) continue;
+    const std::size_t colon = all[1].find(':');
+    if (colon != std::string::npos && std::stol(all[1].substr(colon + 1), nullptr, 16) == Port) return all;
   }
-  return -1;
+  return {};
+}
+
+}  // namespace
+
+long UdpSocketDrops(int Port) {
+  const std::vector<std::string> fields = UdpSocketFields(Port);
+  return fields.empty() ? -1 : std::stol(fields.back());
+}
+
+long UdpSocketWaitingBytes(int Port) {
+  const std::vector<std::string> fields = UdpSocketFields(Port);
+  if (fields.size() < 5) return -1;
+  const std::size_t colon = fields[4].find(':');
+  return colon == std::string::npos ? -1 : std::stol(fields[4].substr(colon + 1), nullptr, 16);
 }
 
 TTestPeer::TTestPeer(const std::string& BindAddress) {

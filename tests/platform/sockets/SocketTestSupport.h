@@ -19,6 +19,9 @@ void PumpFor(std::chrono::milliseconds Time);
 // /proc/net/udp); -1 when there is no such socket. The namespace's
 // RcvbufErrors would also count other programs' drops.
 long UdpSocketDrops(int Port);
+// The bytes waiting in that socket's receive queue, not yet read (the
+// rx_queue column); -1 when there is no such socket.
+long UdpSocketWaitingBytes(int Port);
 
 class TTestPeer {
  public:
