@@ -147,7 +147,10 @@ TEST(WholeFile, TheWriteGoesWhereAWriteInPlaceWouldGoAndKeepsWhatTheFileIs) {
   ASSERT_EQ(::chmod(dir.File("shared").c_str(), 0777), 0);
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
   const struct stat before = StatOf(readOnly);
-  ASSERT_TRUE(RunAsOrdinaryUser([&] { EXPECT_FALSE(WriteFileWhole(readOnly, "lost")); }));
+  ASSERT_TRUE(RunAsOrdinaryUser([&] {
+    ASSERT_EQ(ReadBytes(readOnly), "keep") << "the folder is out of the user's reach";
+    EXPECT_FALSE(WriteFileWhole(readOnly, "lost"));
+  }));
   const struct stat after = StatOf(readOnly);
   EXPECT_EQ(ReadBytes(readOnly), "keep");
   EXPECT_EQ(after.st_ino, before.st_ino);
