@@ -35,5 +35,11 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	@echo "fuzzers are in build-fuzz/fuzz/*/ (run one with its corpus folder, fuzz/corpus/<name>)"
 
+# The programs keep the user's contacts and settings beside themselves, in
+# $(BUILD)/app: everything else goes, those two files stay.
 clean:
-	rm -rf $(BUILD) build-fuzz
+	if [ -d $(BUILD) ]; then \
+	  cd $(BUILD) && find . -mindepth 1 -depth ! -path ./app \
+	    ! -path ./app/IPAddress.dat ! -path ./app/Settings.ini -delete; \
+	fi
+	rm -rf build-fuzz

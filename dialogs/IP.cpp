@@ -6,6 +6,7 @@
 #include "app/LayoutClasses.h"
 #include "dialogs/ContactFile.h"
 #include "dialogs/NetWorkClients.h"
+#include "platform/base/Consts.h"
 #include "platform/base/Exceptions.h"
 #include "platform/base/SysUtils.h"
 #include "platform/controls/Application.h"
@@ -89,6 +90,7 @@ void TfrmIP::AddContact(const std::string& Name, const std::string& Address) {
 void TfrmIP::DoShow() {
   FOpened = false;
   FChoosing = false;
+  FLossTold = false;
   TForm::DoShow();
 }
 
@@ -117,26 +119,36 @@ void TfrmIP::FormActivate(TObject*) {
   if (ListBox1->CanFocus()) ListBox1->SetFocus();
 }
 
+// A file that could not be read is refused as one that cannot be written:
+// the user hears that the list was not kept.
 void TfrmIP::SaveContacts() {
-  if (!FFileUnread) WriteContactFile(ContactFilePath(), ListBox1->Items());
+  const std::string path = ContactFilePath();
+  if (FFileUnread) throw EFCreateError(Format(SFCreateError, path));
+  WriteContactFile(path, ListBox1->Items());
 }
 
 bool TfrmIP::HoldsUnsavedChanges() const { return ListBox1->Items()->Text() != FTextAtOpening; }
 
 // A file that cannot be written keeps the window open while the list holds
-// what would be lost with it; the error is shown as the message loop shows
-// any other. A choice shows its own box instead, once.
+// what would be lost with it, until the user has been told so: a close
+// right after that, with the list as it was then, lets the changes go. The
+// error is shown as the message loop shows any other. A choice shows its
+// own box instead, which does not say the list was not kept.
 void TfrmIP::FormClose(TObject*, TCloseAction& Action) {
   const bool choosing = std::exchange(FChoosing, false);
   try {
     SaveContacts();
   } catch (const Exception&) {
-    const bool keepOpen = HoldsUnsavedChanges();
+    const std::string text = ListBox1->Items()->Text();
+    const bool keepOpen = HoldsUnsavedChanges() && !(FLossTold && FTextWhenTold == text);
     if (keepOpen) Action = caNone;
-    if (choosing && keepOpen)
+    if (choosing && keepOpen) {
       MessageDlg(kWrongFormat, mtWarning, mbOK);
-    else
-      Application->HandleException(this);
+      return;
+    }
+    FLossTold = keepOpen;
+    FTextWhenTold = text;
+    Application->HandleException(this);
   }
 }
 

@@ -4,10 +4,12 @@
 // window is opened and written each time it closes, whatever way it closes;
 // in between, the list is the working copy. A file that is there but could
 // not be read is left as it is: the user was told when the window opened.
-// A file that cannot be written keeps the window open only while the list
-// holds changes that would be lost with it. Choosing a contact (double
-// click, "Call Selected Contact", Enter in the list) puts its address in
-// FSelectedIP and closes the window; the main window reads it afterwards.
+// A close that cannot write the file (nor one it could not read) says so
+// and keeps the window open while the list holds changes that would be
+// lost with it; a second close right after, with nothing changed since,
+// lets them go. Choosing a contact (double click, "Call Selected
+// Contact", Enter in the list) puts its address in FSelectedIP and closes
+// the window; the main window reads it afterwards.
 // "Who's Online?" opens the network clients window, which adds the
 // computers it finds through AddContact.
 #include <string>
@@ -70,8 +72,8 @@ class TfrmIP : public TForm {
 
  private:
   void RegisterHandlers(TLayoutHandlers& Handlers);
-  // Writes the list over the contact file, unless the file could not be
-  // read at this opening; raises what the write raised.
+  // Writes the list over the contact file; raises EFCreateError when it
+  // cannot, and when the file could not be read at this opening.
   void SaveContacts();
   // The list differs from what it held when this opening had read the file.
   bool HoldsUnsavedChanges() const;
@@ -86,6 +88,10 @@ class TfrmIP : public TForm {
   std::string FTextAtOpening;
   // The close under way comes from a choice, which reports its own failure.
   bool FChoosing = false;
+  // A close at this opening told the user that the list, as it was then
+  // (FTextWhenTold), could not be kept.
+  bool FLossTold = false;
+  std::string FTextWhenTold;
 };
 
 extern TfrmIP* frmIP;

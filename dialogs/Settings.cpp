@@ -1,6 +1,7 @@
 #include "dialogs/Settings.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/LayoutClasses.h"
 #include "app/Main.h"
@@ -67,8 +68,10 @@ void TfrmSettings::RegisterHandlers(TLayoutHandlers& Handlers) {
 }
 
 // Unsaved edits are replaced by what the main window holds, at every
-// activation.
+// activation but the one that follows a failed save's error box: what the
+// user typed then is still to be saved.
 void TfrmSettings::FormActivate(TObject*) {
+  if (std::exchange(FKeepTyping, false)) return;
   edtRingTone->SetText(frmMain->FRingTone);
   sedRingTime->SetValue(frmMain->FRingTimeMs / kMsPerSecond);
   edtMessage->SetText(frmMain->FReplyMessage);
@@ -92,10 +95,15 @@ void TfrmSettings::btnSaveClick(TObject*) {
   const std::string callerID = edtCallerID->Text();
 
   TIniFile settings(ExecutableDir() + kSettingsFileName);
-  settings.WriteString(kSettingsSection, "RingTone", ringTone);
-  settings.WriteString(kSettingsSection, "RingTime", IntToStr(seconds));
-  settings.WriteString(kSettingsSection, "Message", message);
-  settings.WriteString(kSettingsSection, "CallerID", callerID);
+  try {
+    settings.WriteString(kSettingsSection, "RingTone", ringTone);
+    settings.WriteString(kSettingsSection, "RingTime", IntToStr(seconds));
+    settings.WriteString(kSettingsSection, "Message", message);
+    settings.WriteString(kSettingsSection, "CallerID", callerID);
+  } catch (...) {
+    FKeepTyping = true;
+    throw;
+  }
 
   frmMain->FRingTone = ringTone;
   frmMain->FRingTimeMs = seconds * kMsPerSecond;
@@ -106,8 +114,16 @@ void TfrmSettings::btnSaveClick(TObject*) {
 
 void TfrmSettings::btnCloseClick(TObject*) { Close(); }
 
+// The video options window brings the saved values back when it closes,
+// also over a failed save.
 void TfrmSettings::btnWebcamClick(TObject*) {
+  FKeepTyping = false;
   if (frmVideoOptions != nullptr) frmVideoOptions->ShowModal();
+}
+
+void TfrmSettings::DoShow() {
+  FKeepTyping = false;
+  TForm::DoShow();
 }
 
 void TfrmSettings::edtRingToneKeyDown(TObject*, Word& Key, TShiftState) {

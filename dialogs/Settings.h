@@ -2,9 +2,10 @@
 // TfrmSettings, "Settings": edits the main window's four settings (ring
 // tone file, ring time in seconds, the reply message for unanswered calls,
 // the caller ID). Every activation refills the edits from the main window's
-// fields, also when the video options window shown over it closes. "Save"
-// writes the four keys of "Settings.ini" beside the executable and then the
-// main window's fields, and closes; "Close" changes nothing.
+// fields, also when the video options window shown over it closes, but not
+// when the error box of a failed save closes. "Save" writes the four keys
+// of "Settings.ini" beside the executable and then the main window's
+// fields, and closes; "Close" changes nothing.
 #include <string>
 
 #include "platform/base/Types.h"
@@ -51,8 +52,15 @@ class TfrmSettings : public TForm {
   void edtMessageKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void edtCallerIDKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
 
+ protected:
+  void DoShow() override;
+
  private:
   void RegisterHandlers(TLayoutHandlers& Handlers);
+
+  // A save failed: the activation when its error box closes leaves the
+  // edits as the user typed them.
+  bool FKeepTyping = false;
 };
 
 extern TfrmSettings* frmSettings;

@@ -256,19 +256,19 @@ TEST_F(AddressBookTest, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
   Book->ListBox1->SetItemIndex(0);
   std::filesystem::create_directory(ContactFilePath());  // in the file's way
 
-  Book->btnCloseClick(nullptr);
-  EXPECT_TRUE(Book->Visible());
-  ASSERT_EQ(Shown().size(), 1u);
-  EXPECT_EQ(Shown()[0].Kind, mtError);
-  EXPECT_EQ(Shown()[0].Caption, "Tamblin");
-  EXPECT_EQ(Shown()[0].Text, "Cannot create file " + ContactFilePath() + ".");
-
   Book->ListBox1DblClick(nullptr);
   EXPECT_TRUE(Book->Visible());
   EXPECT_EQ(Book->FSelectedIP, "10.0.0.1");
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].Text, "Wrong Address Format.");
+  EXPECT_EQ(Shown()[0].Kind, mtWarning);
+
+  Book->btnCloseClick(nullptr);
+  EXPECT_TRUE(Book->Visible());
   ASSERT_EQ(Shown().size(), 2u);
-  EXPECT_EQ(Shown()[1].Text, "Wrong Address Format.");
-  EXPECT_EQ(Shown()[1].Kind, mtWarning);
+  EXPECT_EQ(Shown()[1].Kind, mtError);
+  EXPECT_EQ(Shown()[1].Caption, "Tamblin");
+  EXPECT_EQ(Shown()[1].Text, "Cannot create file " + ContactFilePath() + ".");
   EXPECT_EQ(Lines(Book->ListBox1), std::vector<std::string>{"Bob <10.0.0.1>"});
 
   std::filesystem::remove(ContactFilePath());
@@ -278,14 +278,16 @@ TEST_F(AddressBookTest, AFileThatCannotBeWrittenKeepsTheWindowOpen) {
 }
 
 // The file is there but cannot be read (mode 000, this thread held to the
-// permission bits as root otherwise is not): the book says so, shows what it
-// held before, and leaves the file as it is however it closes.
-TEST_F(AddressBookTest, AnUnreadableFileIsReportedAndNeverWrittenOver) {
+// permission bits as root otherwise is not): the book says so and shows
+// what it held before. Contacts added then are not kept: the first close
+// says so and stays, the second lets them go. The file is never written.
+TEST_F(AddressBookTest, ContactsAddedWhileTheFileIsUnreadableAreNotDroppedWithoutAWord) {
   Open();
   Book->AddContact("Old", "10.0.0.9");
   Book->Close();
   const std::string path = ContactFilePath();
   const std::string bytes = "Alice <10.0.0.1>\r\nBob <10.0.0.2>\r\nCarol <10.0.0.3>\r\n";
+  const std::string cannot = "Cannot create file " + path + ".";
   WriteWholeFile(path, bytes);
   ASSERT_EQ(::chmod(path.c_str(), 0), 0);
   {
@@ -302,15 +304,28 @@ TEST_F(AddressBookTest, AnUnreadableFileIsReportedAndNeverWrittenOver) {
     EXPECT_EQ(Lines(Book->ListBox1), std::vector<std::string>{"Old <10.0.0.9>"});
     Book->AddContact("Dan", "10.0.0.4");
     Book->btnCloseClick(nullptr);
-    EXPECT_FALSE(Book->Visible());
+    EXPECT_TRUE(Book->Visible());
+    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Shown()[1].Text, cannot);
+    EXPECT_EQ(Shown()[1].Kind, mtError);
 
-    // A choice closes the window as well, without writing.
+    // A change after the box is told again before the window goes.
+    Book->AddContact("Eve", "10.0.0.5");
+    Book->btnCloseClick(nullptr);
+    EXPECT_TRUE(Book->Visible());
+    Book->btnCloseClick(nullptr);
+    EXPECT_FALSE(Book->Visible());
+    ASSERT_EQ(Shown().size(), 4u);
+    EXPECT_EQ(Shown()[3].Text, cannot);
+
+    // Nothing changed at this opening: a choice closes, and says so.
     Open();
     ASSERT_EQ(Book->ListBox1->ItemIndex(), 0);
     Book->ListBox1DblClick(nullptr);
     EXPECT_FALSE(Book->Visible());
     EXPECT_EQ(Book->FSelectedIP, "10.0.0.4");
-    EXPECT_EQ(Shown().size(), 2u);  // one box for each opening, nothing else
+    ASSERT_EQ(Shown().size(), 6u);
+    EXPECT_EQ(Shown()[5].Text, cannot);
   }
   ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
   EXPECT_EQ(FileText(), bytes);
@@ -330,20 +345,20 @@ TEST_F(AddressBookTest, AWriteFailingMidwayLeavesTheOldFileWhole) {
   {
     TFileSizeLimit limit(4096);
     Book->AddContact("Carol", "10.0.0.3");
-    Book->btnCloseClick(nullptr);
-    EXPECT_TRUE(Book->Visible());
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].Text, cannot);
-    EXPECT_EQ(Shown()[0].Kind, mtError);
-    EXPECT_EQ(FileText(), bytes);
-
-    // A choice says so in its own words, once.
+    // A choice says so in its own words.
     Book->ListBox1->SetItemIndex(0);
     Book->ListBox1DblClick(nullptr);
     EXPECT_TRUE(Book->Visible());
     EXPECT_EQ(Book->FSelectedIP, "10.0.0.1");
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].Text, "Wrong Address Format.");
+
+    Book->btnCloseClick(nullptr);
+    EXPECT_TRUE(Book->Visible());
     ASSERT_EQ(Shown().size(), 2u);
-    EXPECT_EQ(Shown()[1].Text, "Wrong Address Format.");
+    EXPECT_EQ(Shown()[1].Text, cannot);
+    EXPECT_EQ(Shown()[1].Kind, mtError);
+    EXPECT_EQ(FileText(), bytes);
 
     // Back to the lines as read: nothing would be lost, so the window goes.
     Book->ListBox1->Items()->Delete(Book->ListBox1->Items()->IndexOf("Carol <10.0.0.3>"));

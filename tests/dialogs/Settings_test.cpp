@@ -191,17 +191,43 @@ TEST_F(SettingsTest, TheFileDialogStartsAtTheRingToneAndCancelKeepsIt) {
   EXPECT_EQ(Main->FRingTone, "/sounds/ring.wav");  // until saved
 }
 
-TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedAndTheFieldsKept) {
+// What the user typed stays in the edits when the error box closes, to be
+// saved again; the video options window still brings the fields back.
+TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReportedAndTheFieldsAndTheTypingKept) {
   std::filesystem::create_directory(Path());
   Open();
   Window->edtMessage->SetText("new");
+  Window->edtCallerID->SetText("Me");
+  Window->sedRingTime->SetValue(7);
   SimulateClick(Window->btnSave);
   ASSERT_EQ(Boxes->Boxes().size(), 1u);
   EXPECT_EQ(Boxes->Boxes()[0].Kind, mtError);
   EXPECT_EQ(Boxes->Boxes()[0].Caption, "Tamblin");
   EXPECT_EQ(Boxes->Boxes()[0].Text, "Unable to write to " + Path() + ".");
   EXPECT_TRUE(Window->Visible());
+  EXPECT_TRUE(Window->Active());
   EXPECT_EQ(Main->FReplyMessage, "Unanswered");
+  EXPECT_EQ(Window->edtMessage->Text(), "new");
+  EXPECT_EQ(Window->edtCallerID->Text(), "Me");
+  EXPECT_EQ(Window->sedRingTime->Value(), 7);
+
+  std::filesystem::remove(Path());
+  SimulateClick(Window->btnSave);
+  EXPECT_FALSE(Window->Visible());
+  EXPECT_EQ(Key("Message"), "new");
+  EXPECT_EQ(Main->FRingTimeMs, 7000);
+
+  frmVideoOptions = new TfrmVideoOptions(Application);
+  std::filesystem::remove(Path());
+  std::filesystem::create_directory(Path());
+  Open();
+  Window->edtMessage->SetText("typed");
+  SimulateClick(Window->btnSave);
+  Queue([] { frmVideoOptions->btnCloseClick(nullptr); });
+  Window->btnWebcamClick(nullptr);
+  EXPECT_EQ(Window->edtMessage->Text(), "new");
+  delete frmVideoOptions;
+  frmVideoOptions = nullptr;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Replacing a file whole or not at all, on a file system that fills up and
-// in a directory that refuses new files.
+// in a directory that refuses new files; the file replaced is the one a
+// write in place would reach, with its owner, group and mode.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 
 #include "TempDir.h"
 #include "platform/base/WholeFile.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/PermissionBits.h"
 
 namespace {
@@ -104,6 +106,70 @@ TEST(WholeFile, ADirectoryThatRefusesNewFilesHasItsFileWrittenInPlace) {
   ::chmod(dir.Path().c_str(), 0755);
   EXPECT_EQ(ReadBytes(file), "new");
   EXPECT_EQ(EntriesIn(dir.Path()), 1);
+}
+
+struct stat StatOf(const std::string& Path) {
+  struct stat info {};
+  EXPECT_EQ(::lstat(Path.c_str(), &info), 0) << Path;
+  return info;
+}
+
+// Through a symlink, to a file the user may not write, and over a file of
+// another owner and group.
+TEST(WholeFile, TheWriteGoesWhereAWriteInPlaceWouldGoAndKeepsWhatTheFileIs) {
+  TTempDir dir;
+  std::filesystem::create_directory(dir.File("shared"));
+  const std::string real = dir.File("shared/IPAddress.dat");
+  WriteBytes(real, "old");
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  const std::string link = dir.File("IPAddress.dat");
+  ASSERT_EQ(::symlink("shared/IPAddress.dat", link.c_str()), 0);
+
+  EXPECT_TRUE(WriteFileWhole(link, "new"));
+  EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+  EXPECT_EQ(std::filesystem::read_symlink(link), "shared/IPAddress.dat");
+  EXPECT_EQ(ReadBytes(real), "new");
+  EXPECT_EQ(StatOf(real).st_mode & 07777, 0640u);
+  EXPECT_EQ(EntriesIn(dir.File("shared")), 1);
+
+  // A link to a file not yet there makes the file and stays a link.
+  const std::string dangling = dir.File("Settings.ini");
+  ASSERT_EQ(::symlink(dir.File("shared/Settings.ini").c_str(), dangling.c_str()), 0);
+  EXPECT_TRUE(WriteFileWhole(dangling, "[Settings]"));
+  EXPECT_TRUE(S_ISLNK(StatOf(dangling).st_mode));
+  EXPECT_EQ(ReadBytes(dir.File("shared/Settings.ini")), "[Settings]");
+
+  // A read-only file in a folder anyone may write: replacing it would be
+  // allowed, writing it is not, so it stays as it is.
+  const std::string readOnly = dir.File("shared/ReadOnly.dat");
+  WriteBytes(readOnly, "keep");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(dir.File("shared").c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  const struct stat before = StatOf(readOnly);
+  ASSERT_TRUE(RunAsOrdinaryUser([&] {
+    ASSERT_EQ(ReadBytes(readOnly), "keep") << "the folder is out of the user's reach";
+    EXPECT_FALSE(WriteFileWhole(readOnly, "lost"));
+  }));
+  const struct stat after = StatOf(readOnly);
+  EXPECT_EQ(ReadBytes(readOnly), "keep");
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(EntriesIn(dir.File("shared")), 3);  // nothing left beside it
+
+  // Root replaces a file of another owner and group and gives it back to
+  // them, with its mode.
+  if (::geteuid() != 0) return;
+  ASSERT_EQ(::chown(real.c_str(), 4321, 1234), 0);
+  ASSERT_EQ(::chmod(real.c_str(), 02640), 0);
+  EXPECT_TRUE(WriteFileWhole(link, "newer"));
+  EXPECT_EQ(ReadBytes(real), "newer");
+  const struct stat replaced = StatOf(real);
+  EXPECT_EQ(replaced.st_uid, 4321u);
+  EXPECT_EQ(replaced.st_gid, 1234u);
+  EXPECT_EQ(replaced.st_mode & 07777, 02640u);
 }
 
 }  // namespace
