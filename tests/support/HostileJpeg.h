@@ -46,8 +46,8 @@ inline std::string Compress(int Width, int Height, int Components, Coding Code, 
   codec.in_color_space = Components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&codec);
   jpeg_set_quality(&codec, 75, TRUE);
-  codec.optimize_coding = TRUE;  // a flat block then costs two bits
   codec.arith_code = Code == Coding::Arithmetic;
+  codec.optimize_coding = !codec.arith_code;  // a flat block then costs two bits
   if (Progressive) jpeg_simple_progression(&codec);
   if (!Script.empty()) {
     codec.scan_info = Script.data();
@@ -76,7 +76,7 @@ inline TSegments FindScans(const std::string& Jpeg) {
   TSegments found;
   std::size_t at = 2;  // after SOI
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(Jpeg.at(i)); };
-  while (at + 4 <= Jpeg.size()) {
+  while (at + 2 <= Jpeg.size()) {
     if (byte(at) != 0xFF) throw std::runtime_error("marker expected");
     const unsigned char marker = byte(at + 1);
     if (marker == 0xD9) {
