@@ -2,6 +2,9 @@
 // picture of the first peer entry with the datagram's source address. What
 // is no JPEG, or comes from an address without an entry, is dropped.
 // Snapshots put a slot's picture on the clipboard.
+// The reader refuses what costs more than a frame can (beyond 2^23 pixels,
+// or scans without end), so no datagram holds this thread longer than a
+// large legitimate frame does; a refused picture is dropped as any other.
 //
 // A frame is decoded once, straight into the rows of its picture; the slot's
 // copy of the JPEG shares that picture with the one decoded here, which goes

@@ -219,6 +219,23 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   Changed(this);
 }
 
+void TBitmap::NewPicture(TPixelFormat Format, int AWidth, int AHeight) {
+  if (Format == pfCustom) throw EInvalidGraphic(SInvalidPixelFormat);
+  AWidth = std::max(AWidth, 0);
+  AHeight = std::max(AHeight, 0);
+  const int stride = BytesPerScanLine(AWidth, BitsOfPixelFormat(Format));
+  const std::int64_t total = std::int64_t(stride) * AHeight;
+  if (total > kMaxPixelBytes) throw EOutOfResources("Out of system resources");
+  TPixelStore pixels(static_cast<std::size_t>(total));
+  FPixels = std::move(pixels);
+  FPixelFormat = Format;
+  FPalette = IsPaletted(Format) ? DefaultPalette(Format) : TBitmapPalette{};
+  FWidth = AWidth;
+  FHeight = AHeight;
+  FBytesPerLine = stride;
+  Changed(this);
+}
+
 TColor TBitmap::FillColor() const {
   return FCanvas != nullptr ? ColorToRGB(FCanvas->Brush()->Color()) & 0xFFFFFF : clWhite;
 }
@@ -231,7 +248,7 @@ void TBitmap::Resize(int NewWidth, int NewHeight) {
   if (IsPaletted(FPixelFormat) && FPalette.empty()) FPalette = DefaultPalette(FPixelFormat);
 
   // The new store starts as one row of fill colour repeated.
-  std::vector<Byte> pixels(std::size_t(total), 0);
+  TPixelStore pixels{std::size_t(total)};
   if (total > 0) {
     TColor fill = FillColor();
     Byte* first = pixels.data();
@@ -281,7 +298,7 @@ void TBitmap::Reformat(TPixelFormat NewFormat, const TBitmapPalette& NewPalette)
   int stride = BytesPerScanLine(FWidth, newBits);
   std::int64_t total = std::int64_t(stride) * FHeight;
   if (total > kMaxPixelBytes) throw EOutOfResources("Out of system resources");
-  std::vector<Byte> pixels(std::size_t(total), 0);
+  TPixelStore pixels{std::size_t(total)};
   PixelCodec from{oldBits, &FPalette};
   NearestCache nearest(NewPalette);
   for (int y = 0; y < FHeight; ++y) {

@@ -11,6 +11,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Graphic.h"
+#include "platform/graphics/PixelStore.h"
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode { tmAuto, tmFixed };
@@ -74,6 +75,11 @@ class TBitmap : public TGraphic {
   void SetWidth(int Value) override;
   void SetHeight(int Value) override;
   void SetSize(int AWidth, int AHeight);
+  // A new picture of AWidth x AHeight in Format for a writer that fills
+  // every row itself (a decoder): the old picture goes, and nothing is
+  // copied or filled in before the writer comes. Paletted formats get the
+  // format's default palette.
+  void NewPicture(TPixelFormat Format, int AWidth, int AHeight);
   bool Empty() const override { return FWidth == 0 || FHeight == 0; }
 
   TPixelFormat PixelFormat() const { return FPixelFormat; }
@@ -152,7 +158,7 @@ class TBitmap : public TGraphic {
   int FHeight = 0;
   TPixelFormat FPixelFormat = pfDevice;
   int FBytesPerLine = 0;
-  std::vector<Byte> FPixels;
+  TPixelStore FPixels;
   TBitmapPalette FPalette;
   TColor FTransparentColor = clDefault;
   TTransparentMode FTransparentMode = tmAuto;

@@ -23,14 +23,13 @@ QRgb ApplyRop(DWord Rop, QRgb S, QRgb D) {
   }
 }
 
-// The source pixels as the destination sees them: between a 1-bit and a
-// colour bitmap the host's conversion rules apply.
-QImage ReadSource(TCanvas& Source, TCanvas& Dest, const QRect& Area) {
+// Source pixels made what the destination sees: between a 1-bit and a
+// colour bitmap the host's conversion rules apply, pixel by pixel.
+void SeenByDestination(QImage& pixels, TCanvas& Source, TCanvas& Dest) {
   const TBitmap& from = *Source.Surface();
   const TBitmap& to = *Dest.Surface();
-  QImage pixels = ReadPixels(from, Area);
   const bool monoSource = from.BitsPerPixel() == 1, monoDest = to.BitsPerPixel() == 1;
-  if (monoSource == monoDest) return pixels;
+  if (monoSource == monoDest) return;
   if (monoSource) {
     // 1 bits take the destination's background colour, 0 bits its text colour.
     const TBitmapPalette& palette = from.Palette();
@@ -49,28 +48,32 @@ QImage ReadSource(TCanvas& Source, TCanvas& Dest, const QRect& Area) {
         row[x] = ((row[x] & 0xFFFFFF) == (back & 0xFFFFFF)) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
     }
   }
+}
+
+// The source pixels of Area as the destination sees them.
+QImage ReadSource(TCanvas& Source, TCanvas& Dest, const QRect& Area) {
+  QImage pixels = ReadPixels(*Source.Surface(), Area);
+  SeenByDestination(pixels, Source, Dest);
   return pixels;
 }
 
 // Nearest source column (or row) for each destination one: the source pixel
-// under the destination pixel's centre.
-std::vector<int> NearestMap(int SourceLength, int DestLength) {
+// under the destination pixel's centre, counted from First.
+std::vector<int> NearestMap(int First, int SourceLength, int DestLength) {
   std::vector<int> map(static_cast<std::size_t>(DestLength));
   for (int i = 0; i < DestLength; ++i)
-    map[std::size_t(i)] = int((2LL * i + 1) * SourceLength / (2LL * DestLength));
+    map[std::size_t(i)] = First + int((2LL * i + 1) * SourceLength / (2LL * DestLength));
   return map;
 }
 
-QImage ScaleNearest(const QImage& Source, int Width, int Height) {
-  QImage out(Width, Height, QImage::Format_RGB32);
-  std::vector<int> columns = NearestMap(Source.width(), Width);
-  std::vector<int> rows = NearestMap(Source.height(), Height);
-  for (int y = 0; y < Height; ++y) {
-    const auto* in = reinterpret_cast<const QRgb*>(Source.constScanLine(rows[std::size_t(y)]));
-    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < Width; ++x) row[x] = in[columns[std::size_t(x)]];
-  }
-  return out;
+// Area of the source stretched to Width x Height by nearest pixels, as the
+// destination sees it. Only the pixels shown are read: a large picture in a
+// small control costs what the control shows.
+QImage ReadSourceNearest(TCanvas& Source, TCanvas& Dest, const QRect& Area, int Width, int Height) {
+  QImage pixels = ReadPixelsAt(*Source.Surface(), NearestMap(Area.left(), Area.width(), Width),
+                               NearestMap(Area.top(), Area.height(), Height));
+  SeenByDestination(pixels, Source, Dest);
+  return pixels;
 }
 
 // Smooth scaling weights, fixed point with kOne as 1: shrinking averages the
@@ -163,10 +166,10 @@ bool StretchBlt(TCanvas* Dest, int X, int Y, int Width, int Height, TCanvas* Sou
   const QRect destArea(d.X, d.Y, Width, Height);
 
   // Read everything first: source and destination may be the same bitmap.
-  QImage pixels = ReadSource(*Source, *Dest, QRect(s.X, s.Y, WidthSrc, HeightSrc));
-  if (WidthSrc != Width || HeightSrc != Height)
-    pixels = Dest->StretchBltMode() == HALFTONE ? ScaleSmooth(pixels, Width, Height)
-                                                : ScaleNearest(pixels, Width, Height);
+  const QRect sourceArea(s.X, s.Y, WidthSrc, HeightSrc);
+  const bool smooth = Dest->StretchBltMode() == HALFTONE && (WidthSrc != Width || HeightSrc != Height);
+  QImage pixels = smooth ? ScaleSmooth(ReadSource(*Source, *Dest, sourceArea), Width, Height)
+                         : ReadSourceNearest(*Source, *Dest, sourceArea, Width, Height);
   if (Rop != SRCCOPY) {
     QImage under = ReadPixels(*Dest->Surface(), destArea);
     for (int y = 0; y < Height; ++y) {
@@ -190,8 +193,7 @@ bool TransparentStretchBlt(TCanvas* Dest, int X, int Y, int Width, int Height, T
   if (Width <= 0 || Height <= 0 || WidthSrc <= 0 || HeightSrc <= 0) return true;
   const TPoint d = Dest->LogicalToDevice(TPoint{X, Y});
   const TPoint s = Source->LogicalToDevice(TPoint{XSrc, YSrc});
-  QImage pixels = ReadSource(*Source, *Dest, QRect(s.X, s.Y, WidthSrc, HeightSrc));
-  if (WidthSrc != Width || HeightSrc != Height) pixels = ScaleNearest(pixels, Width, Height);
+  QImage pixels = ReadSourceNearest(*Source, *Dest, QRect(s.X, s.Y, WidthSrc, HeightSrc), Width, Height);
   const QRgb clear = QtRgb(Transparent) & 0xFFFFFF;
   TSurfacePainter surface(*Dest, QRect(d.X, d.Y, Width, Height));
   if (!surface.Active()) return true;

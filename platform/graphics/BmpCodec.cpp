@@ -58,7 +58,7 @@ void TBitmap::ReadBmp(const Byte* Data, std::size_t Size) {
   FHeight = layout.Height;
   FPixelFormat = rows.Format;
   FBytesPerLine = rows.Stride;
-  FPixels = std::move(rows.Rows);
+  FPixels = TPixelStore(rows.Rows.data(), rows.Rows.size());
   FPalette = std::move(layout.Palette);
   SetPaletteModified(true);
   Changed(this);

@@ -36,36 +36,62 @@ void SetIndexAt(Byte* Row, int X, int Bits, unsigned Index) {
 
 }  // namespace
 
+// Reads single pixels of one bitmap as Qt colours.
+class PixelReader {
+ public:
+  explicit PixelReader(const TBitmap& Bitmap) : FBits(Bitmap.BitsPerPixel()) {
+    // Palette lookup with out-of-range indices showing black.
+    if (FBits <= 8) {
+      FTable.assign(std::size_t(1) << FBits, qRgb(0, 0, 0));
+      const TBitmapPalette& palette = Bitmap.Palette();
+      for (std::size_t i = 0; i < palette.size() && i < FTable.size(); ++i)
+        FTable[i] = qRgb(palette[i].Red, palette[i].Green, palette[i].Blue);
+    }
+  }
+  QRgb operator()(const Byte* Row, int X) const {
+    switch (FBits) {
+      case 32: return qRgb(Row[4 * X + 2], Row[4 * X + 1], Row[4 * X]);
+      case 24: return qRgb(Row[3 * X + 2], Row[3 * X + 1], Row[3 * X]);
+      case 16: {
+        unsigned v = Row[2 * X] | (unsigned(Row[2 * X + 1]) << 8);
+        auto widen = [](unsigned c5) { return int((c5 << 3) | (c5 >> 2)); };
+        return qRgb(widen((v >> 10) & 31), widen((v >> 5) & 31), widen(v & 31));
+      }
+      default: return FTable[IndexAt(Row, X, FBits)];
+    }
+  }
+
+ private:
+  int FBits;
+  std::vector<QRgb> FTable;
+};
+
 QImage ReadPixels(const TBitmap& Bitmap, const QRect& Area) {
   QImage image(Area.size(), QImage::Format_RGB32);
   image.fill(qRgb(0, 0, 0));
   QRect inside = Area.intersected(QRect(0, 0, Bitmap.Width(), Bitmap.Height()));
   if (inside.isEmpty()) return image;
-  const int bits = Bitmap.BitsPerPixel();
-  // Palette lookup with out-of-range indices showing black.
-  std::vector<QRgb> table;
-  if (bits <= 8) {
-    table.assign(std::size_t(1) << bits, qRgb(0, 0, 0));
-    const TBitmapPalette& palette = Bitmap.Palette();
-    for (std::size_t i = 0; i < palette.size() && i < table.size(); ++i)
-      table[i] = qRgb(palette[i].Red, palette[i].Green, palette[i].Blue);
-  }
+  const PixelReader read(Bitmap);
   for (int y = inside.top(); y <= inside.bottom(); ++y) {
     const Byte* row = static_cast<const Byte*>(Bitmap.ScanLine(y));
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(y - Area.top())) - Area.left();
-    for (int x = inside.left(); x <= inside.right(); ++x) {
-      switch (bits) {
-        case 32: out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]); break;
-        case 24: out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
-        case 16: {
-          unsigned v = row[2 * x] | (unsigned(row[2 * x + 1]) << 8);
-          auto widen = [](unsigned c5) { return int((c5 << 3) | (c5 >> 2)); };
-          out[x] = qRgb(widen((v >> 10) & 31), widen((v >> 5) & 31), widen(v & 31));
-          break;
-        }
-        default: out[x] = table[IndexAt(row, x, bits)];
-      }
-    }
+    for (int x = inside.left(); x <= inside.right(); ++x) out[x] = read(row, x);
+  }
+  return image;
+}
+
+QImage ReadPixelsAt(const TBitmap& Bitmap, const std::vector<int>& Columns,
+                    const std::vector<int>& Rows) {
+  QImage image(int(Columns.size()), int(Rows.size()), QImage::Format_RGB32);
+  image.fill(qRgb(0, 0, 0));
+  if (Bitmap.Empty()) return image;
+  const PixelReader read(Bitmap);
+  for (std::size_t j = 0; j < Rows.size(); ++j) {
+    if (Rows[j] < 0 || Rows[j] >= Bitmap.Height()) continue;
+    const Byte* row = static_cast<const Byte*>(Bitmap.ScanLine(Rows[j]));
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(int(j)));
+    for (std::size_t i = 0; i < Columns.size(); ++i)
+      if (Columns[i] >= 0 && Columns[i] < Bitmap.Width()) out[i] = read(row, Columns[i]);
   }
   return image;
 }

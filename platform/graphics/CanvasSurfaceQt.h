@@ -25,6 +25,11 @@ inline TColor ColorOfRgb(QRgb Pixel) { return RGB(qRed(Pixel), qGreen(Pixel), qB
 
 // The pixels of Area of Bitmap as a 32-bit image; pixels outside the bitmap are black.
 QImage ReadPixels(const TBitmap& Bitmap, const QRect& Area);
+// Only the pixels at the crossings of Columns and Rows (bitmap coordinates),
+// as a Columns.size() x Rows.size() 32-bit image; outside the bitmap, black.
+// Its cost follows the image it gives, not the bitmap.
+QImage ReadPixelsAt(const TBitmap& Bitmap, const std::vector<int>& Columns,
+                    const std::vector<int>& Rows);
 
 QRect QtRect(const TRect& Rect);
 // The region as Qt's banded rectangles.

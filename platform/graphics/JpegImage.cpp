@@ -26,12 +26,31 @@ extern "C" {
 
 namespace {
 
-// Pictures beyond this many pixels are refused, and so are pictures that
-// claim more pixels than their bytes could possibly describe (a baseline
-// JPEG needs at least a few bits per 8x8 block and component).
-constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 26;
+// What a picture may cost is what a video frame can be. Every limit is
+// checked before the work it bounds; a picture beyond one is refused as an
+// unreadable file is.
+//
+// Pixels: 2^23 hold 3840 x 2160 and every camera's frame. Pictures that
+// claim more pixels than their bytes could possibly describe are refused
+// too (a baseline JPEG needs a few bits per 8x8 block and component).
+constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 23;
 constexpr std::uint64_t kPixelsPerByte = 1024;
 constexpr std::uint64_t kPixelsFree = 1 << 16;
+// 8x8 blocks of all components together, padding included: a thin picture
+// within the pixel limit can still pad out to many more blocks than pixels
+// / 64. 2^19 blocks (64 MB of coefficients) hold 2^23 pixels in three
+// full-size components with room to spare.
+constexpr std::uint64_t kMaxBlocks = std::uint64_t(1) << 19;
+// A file of several scans (progressive, or components sent apart) is read
+// scan by scan into the whole picture's coefficients before one row comes
+// out, and nothing in the format limits the number of scans. Its scans may
+// read the picture's blocks this many times over in all: libjpeg's own
+// progressive script reads each block at most six times (grey), fewer in
+// colour; a single-scan file reads each once.
+constexpr std::uint64_t kBlockReadsPerBlock = 10;
+// The one large buffer libjpeg makes, the coefficients of a several-scan
+// file, fits in this (beyond it libjpeg fails rather than spill to disk).
+constexpr long kCodecMemory = 96L * 1024 * 1024;
 
 struct ErrorTrap {
   jpeg_error_mgr Manager;
@@ -123,13 +142,56 @@ struct DecodeJob {
   jpeg_decompress_struct Codec;
   ErrorTrap Trap;
   jpeg_source_mgr Source;
+  jpeg_progress_mgr Progress;
   const Byte* Data;
   std::size_t Size;
   unsigned Width;
   unsigned Height;
   bool Started;
   bool TooLarge;
+  std::uint64_t BlockBudget;  // block reads all scans together may take
+  TJpegDecodeWork Work;
 };
+
+// Ends the decode from inside libjpeg, as its own faults do.
+[[noreturn]] void Refuse(DecodeJob* job, const char* Why) {
+  std::snprintf(job->Trap.Message, sizeof job->Trap.Message, "%s", Why);
+  std::longjmp(job->Trap.Jump, 1);
+}
+
+// Blocks one scan reads: a scan of one component reads that component's
+// blocks, an interleaved scan whole MCUs.
+std::uint64_t BlocksOfScan(const jpeg_decompress_struct& Codec) {
+  if (Codec.comps_in_scan == 1)
+    return std::uint64_t(Codec.cur_comp_info[0]->width_in_blocks) *
+           Codec.cur_comp_info[0]->height_in_blocks;
+  return std::uint64_t(Codec.MCUs_per_row) * Codec.MCU_rows_in_scan * Codec.blocks_in_MCU;
+}
+
+// Blocks of all components, padded to whole MCUs as libjpeg stores them.
+std::uint64_t BlocksOfPicture(const jpeg_decompress_struct& Codec) {
+  std::uint64_t blocks = 0;
+  for (int c = 0; c < Codec.num_components; ++c) {
+    const jpeg_component_info& comp = Codec.comp_info[c];
+    auto padded = [](std::uint64_t n, int factor) { return (n + factor - 1) / factor * factor; };
+    blocks += padded(comp.width_in_blocks, comp.h_samp_factor) *
+              padded(comp.height_in_blocks, comp.v_samp_factor);
+  }
+  return blocks;
+}
+
+// libjpeg's progress monitor, called before every row of input or output:
+// at the start of each scan its blocks are counted against the budget, so
+// a file of endless scans stops before the scan that would exceed it.
+extern "C" void WatchScans(j_common_ptr cinfo) {
+  auto* codec = reinterpret_cast<j_decompress_ptr>(cinfo);
+  auto* job = static_cast<DecodeJob*>(codec->client_data);
+  if (codec->input_scan_number == job->Work.Scans) return;
+  const std::uint64_t blocks = BlocksOfScan(*codec);
+  if (job->Work.Blocks + blocks > job->BlockBudget) Refuse(job, "JPEG image has too many scans");
+  job->Work.Scans = codec->input_scan_number;
+  job->Work.Blocks += blocks;
+}
 
 // Reads the header and starts decompressing to blue, green, red pixels
 // (grey-scale files give three equal channels). True when Width and Height
@@ -151,16 +213,23 @@ bool DecodeStart(DecodeJob* job) {
   job->Source.next_input_byte = job->Data;
   job->Source.bytes_in_buffer = job->Size;
   job->Codec.src = &job->Source;
+  job->Codec.client_data = job;
+  job->Progress.progress_monitor = WatchScans;
+  job->Codec.progress = &job->Progress;
 
   jpeg_read_header(&job->Codec, TRUE);
   std::uint64_t pixels = std::uint64_t(job->Codec.image_width) * job->Codec.image_height;
-  if (pixels == 0 || pixels > kMaxPixels || pixels > kPixelsFree + job->Size * kPixelsPerByte) {
+  std::uint64_t blocks = BlocksOfPicture(job->Codec);
+  if (pixels == 0 || pixels > kMaxPixels || pixels > kPixelsFree + job->Size * kPixelsPerByte ||
+      blocks > kMaxBlocks) {
     job->TooLarge = true;
     jpeg_destroy_decompress(&job->Codec);
     return false;
   }
+  job->BlockBudget = blocks * kBlockReadsPerBlock;
   job->Codec.out_color_space = JCS_EXT_BGR;
-  job->Codec.mem->max_memory_to_use = 512L * 1024 * 1024;
+  job->Codec.mem->max_memory_to_use = kCodecMemory;
+  job->Work.CodecStarted = true;
   jpeg_start_decompress(&job->Codec);
   job->Width = job->Codec.output_width;
   job->Height = job->Codec.output_height;
@@ -241,11 +310,20 @@ int ClampQuality(int Value) { return Value < 1 ? 1 : Value > 100 ? 100 : Value; 
 
 namespace {
 
-// The decoded picture as a new 24-bit bitmap, its rows written by libjpeg.
-std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size) {
+// The decoded picture as a new 24-bit bitmap, its rows written by libjpeg
+// and by nobody before it. Work, when given, tells what the decode did, also
+// when it failed.
+std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size, TJpegDecodeWork* Work) {
   auto job = std::make_unique<DecodeJob>();
   job->Data = Data;
   job->Size = Size;
+  struct Report {
+    const DecodeJob& Job;
+    TJpegDecodeWork* To;
+    ~Report() {
+      if (To != nullptr) *To = Job.Work;
+    }
+  } report{*job, Work};
   if (!DecodeStart(job.get())) {
     if (job->TooLarge) throw EInvalidGraphic("JPEG image is too large");
     throw EInvalidGraphic(job->Trap.Message);
@@ -253,8 +331,8 @@ std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size) {
   auto picture = std::make_unique<TBitmap>();
   std::vector<JSAMPROW> rows;
   try {
-    picture->SetPixelFormat(pf24bit);
-    picture->SetSize(int(job->Width), int(job->Height));
+    picture->NewPicture(pf24bit, int(job->Width), int(job->Height));
+    job->Work.PictureBytes = std::size_t(picture->BytesPerLine()) * job->Height;
     rows.resize(job->Height);
   } catch (const std::bad_alloc&) {
     // Told as libjpeg tells its own shortage of memory.
@@ -276,8 +354,8 @@ std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size) {
 
 }  // namespace
 
-void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap) {
-  std::unique_ptr<TBitmap> picture = DecodeToBitmap(Data, Size);
+void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap, TJpegDecodeWork* Work) {
+  std::unique_ptr<TBitmap> picture = DecodeToBitmap(Data, Size, Work);
   Bitmap.Assign(picture.get());
 }
 
@@ -400,7 +478,7 @@ void TJPEGImage::LoadFromBytes(const Byte* Data, std::size_t Size) {
 }
 
 void TJPEGImage::LoadFromVector(std::vector<Byte>&& Data) {
-  std::shared_ptr<TBitmap> picture = DecodeToBitmap(Data.data(), Data.size());
+  std::shared_ptr<TBitmap> picture = DecodeToBitmap(Data.data(), Data.size(), nullptr);
   FData = std::move(Data);
   FBitmap = std::move(picture);
   FBitmapHandedOut = false;

@@ -9,6 +9,7 @@
 // 24-bit bitmap. Anything libjpeg cannot read, a truncated file included,
 // raises EInvalidGraphic with libjpeg's description of the fault.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -82,5 +83,16 @@ class TJPEGImage : public TGraphic {
 // graphics. Both raise EInvalidGraphic on any failure.
 // Encodes Bitmap (any format; converted to 24 bits when needed).
 std::vector<Byte> EncodeJpeg(const TBitmap& Bitmap, int Quality);
-// Decodes a JPEG file into Bitmap as pf24bit.
-void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap);
+// What one decode did: the measure of the reader's limits.
+struct TJpegDecodeWork {
+  int Scans = 0;                 // scans whose data was read
+  std::uint64_t Blocks = 0;      // 8x8 blocks those scans read, in all
+  bool CodecStarted = false;     // libjpeg began decompressing (and allocating)
+  std::size_t PictureBytes = 0;  // memory of the decoded picture
+};
+// Decodes a JPEG file into Bitmap as pf24bit. A picture is refused, as a
+// damaged file is, beyond 2^23 pixels or when its scans would read its
+// blocks more than a few times over. Work, when given, receives what the
+// decode did, also when it failed.
+void DecodeJpeg(const Byte* Data, std::size_t Size, TBitmap& Bitmap,
+                TJpegDecodeWork* Work = nullptr);

@@ -9,6 +9,7 @@
 #include "platform/graphics/Clipboard.h"
 #include "platform/graphics/Graphic.h"
 #include "platform/graphics/JpegImage.h"
+#include "tests/support/HostileJpeg.h"
 
 namespace {
 
@@ -75,7 +76,9 @@ TEST_P(VideoReceive, WhatIsNoJpegIsDroppedAndTheSlotKeepsItsPicture) {
   ASSERT_TRUE(ShowsFrame(Peer, JpegOf(16, 12, clRed), 3, 16));
   const std::string good = JpegOf(24, 18, clLime);
   for (const std::string& bad : {std::string("not a picture"), good.substr(0, good.size() / 2),
-                                 std::string(), std::string("\xFF\xD8\xFF\xE0", 4)}) {
+                                 std::string(), std::string("\xFF\xD8\xFF\xE0", 4),
+                                 // legal, but endless scans
+                                 hostile::ManyScansProgressive(4096, 2048, hostile::Coding::Huffman)}) {
     SendAndSettle(Peer, VideoPort, bad);
     EXPECT_EQ(Form->SlotPicture(3)->Width(), 16);
     EXPECT_TRUE(Near(CentreOf(3), clRed));

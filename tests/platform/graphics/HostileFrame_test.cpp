@@ -1,0 +1,154 @@
+// A video frame costs what a frame can be: the JPEG reader refuses pictures
+// beyond a frame's size and scan work beyond a few passes over the picture,
+// a normal progressive frame still shows, and a large picture stretched into
+// a small control shows exactly the pixels it always did.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/HostileJpeg.h"
+
+#include "platform/base/Exceptions.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/JpegImage.h"
+
+namespace {
+
+// Every pixel a colour of its own position (no two neighbours alike).
+std::uint32_t Mix(std::uint32_t v) {
+  v ^= v >> 16;
+  v *= 0x7feb352dU;
+  v ^= v >> 15;
+  v *= 0x846ca68bU;
+  return v ^ (v >> 16);
+}
+
+void Noise(TBitmap& Picture, int Width, int Height) {
+  Picture.SetPixelFormat(pf24bit);
+  Picture.SetSize(Width, Height);
+  for (int y = 0; y < Height; ++y) {
+    Byte* row = static_cast<Byte*>(Picture.ScanLine(y));
+    for (int x = 0; x < Width * 3; ++x) row[x] = Byte(Mix(std::uint32_t(y) * 65536U + std::uint32_t(x)));
+  }
+}
+
+// The stretch as it has always been drawn: each control pixel shows the
+// picture pixel under its centre.
+TColor NearestOf(const TBitmap& Picture, int X, int Y, int Width, int Height) {
+  const int sx = int((2LL * X + 1) * Picture.Width() / (2LL * Width));
+  const int sy = int((2LL * Y + 1) * Picture.Height() / (2LL * Height));
+  return Picture.Pixel(sx, sy);
+}
+
+TEST(HostileFrame, ALargePictureStretchedIntoTheSlotShowsTheSamePixels) {
+  TBitmap frame;
+  Noise(frame, 3840, 2160);
+  TJPEGImage jpeg;
+  jpeg.Assign(&frame);
+  TBitmap slot;
+  slot.SetPixelFormat(pfDevice);
+  slot.SetSize(220, 180);
+  const TRect shown = Rect(7, 5, 7 + 201, 5 + 165);
+  slot.Canvas()->StretchDraw(shown, &jpeg);
+  int wrong = 0;
+  for (int y = 0; y < 165; ++y)
+    for (int x = 0; x < 201; ++x)
+      wrong += slot.Pixel(shown.Left + x, shown.Top + y) != NearestOf(frame, x, y, 201, 165);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(slot.Pixel(3, 3), clWhite);  // nothing drawn outside
+}
+
+// Decodes Jpeg with the reader's own measure of the work done.
+bool Decodes(const std::string& Jpeg, TJpegDecodeWork& Work, TBitmap& Picture) {
+  try {
+    DecodeJpeg(reinterpret_cast<const Byte*>(Jpeg.data()), Jpeg.size(), Picture, &Work);
+    return true;
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
+}
+
+TEST(HostileFrame, TheReaderRefusesCostlyPicturesEarlyAndShowsNormalOnes) {
+  using hostile::Coding;
+  TBitmap picture;
+  TJpegDecodeWork work;
+
+  // Larger than any frame: refused from the header, before libjpeg makes
+  // anything for the picture.
+  const std::string tooLarge[] = {
+      hostile::Compress(4096, 4080, 1, Coding::Huffman, false, {}),
+      hostile::PaddedTo(hostile::Compress(8192, 8192, 1, Coding::Arithmetic, false, {}),
+                        hostile::kLargestDatagram),
+  };
+  for (const std::string& jpeg : tooLarge) {
+    EXPECT_LE(jpeg.size(), hostile::kLargestDatagram);
+    EXPECT_FALSE(Decodes(jpeg, work, picture));
+    EXPECT_FALSE(work.CodecStarted);
+    EXPECT_EQ(work.PictureBytes, 0u);
+  }
+
+  // Endless scans within the size of a frame: reading stops after a few
+  // passes over the picture's blocks, before its picture is made.
+  const std::uint64_t blocks = 4096 / 8 * (2048 / 8);
+  int scans = 0;
+  const std::string endless[] = {
+      hostile::ManyScansProgressive(4096, 2048, Coding::Huffman, &scans),
+      hostile::ManyScansProgressive(4096, 2048, Coding::Arithmetic),
+      hostile::ManyScansSequential(2048, 1024, Coding::Arithmetic),
+  };
+  EXPECT_GT(scans, 1000);
+  for (const std::string& jpeg : endless) {
+    EXPECT_LE(jpeg.size(), hostile::kLargestDatagram);
+    EXPECT_FALSE(Decodes(jpeg, work, picture));
+    EXPECT_GT(work.Scans, 1);
+    EXPECT_LE(work.Scans, 20);  // of the thousands the file holds
+    EXPECT_LE(work.Blocks, 10 * blocks);
+    EXPECT_EQ(work.PictureBytes, 0u);
+  }
+  EXPECT_TRUE(picture.Empty());  // nothing refused ever reached it
+
+  // A progressive frame as libjpeg's own script writes it still shows.
+  TBitmap frame;
+  Noise(frame, 1280, 720);
+  std::vector<unsigned char> rgb(std::size_t(1280) * 720 * 3);
+  for (int y = 0; y < 720; ++y)
+    for (int x = 0; x < 1280; ++x) {
+      const TColor c = frame.Pixel(x, y);
+      unsigned char* p = &rgb[(std::size_t(y) * 1280 + std::size_t(x)) * 3];
+      p[0] = Byte(GetRValue(c));
+      p[1] = Byte(GetGValue(c));
+      p[2] = Byte(GetBValue(c));
+    }
+  jpeg_compress_struct codec;
+  jpeg_error_mgr errors;
+  codec.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&codec);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&codec, &out, &size);
+  codec.image_width = 1280;
+  codec.image_height = 720;
+  codec.input_components = 3;
+  codec.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&codec);
+  jpeg_simple_progression(&codec);
+  jpeg_start_compress(&codec, TRUE);
+  while (codec.next_scanline < codec.image_height) {
+    JSAMPROW row = &rgb[std::size_t(codec.next_scanline) * 1280 * 3];
+    jpeg_write_scanlines(&codec, &row, 1);
+  }
+  jpeg_finish_compress(&codec);
+  jpeg_destroy_compress(&codec);
+  const std::string progressive(reinterpret_cast<const char*>(out), size);
+  std::free(out);
+  ASSERT_TRUE(Decodes(progressive, work, picture));
+  EXPECT_EQ(work.Scans, 10);
+  EXPECT_EQ(picture.Width(), 1280);
+  EXPECT_EQ(picture.Height(), 720);
+  EXPECT_EQ(work.PictureBytes, std::size_t(picture.BytesPerLine()) * 720);
+}
+
+}  // namespace
