@@ -149,30 +149,12 @@ std::string LibjpegFrame(const TBitmap& picture, bool Progressive) {
     }
   }
   for (int quality = 95;; quality -= 5) {
-    jpeg_compress_struct codec;
-    jpeg_error_mgr errors;
-    codec.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&codec);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&codec, &out, &size);
-    codec.image_width = JDIMENSION(picture.Width());
-    codec.image_height = JDIMENSION(picture.Height());
-    codec.input_components = 3;
-    codec.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&codec);
-    jpeg_set_quality(&codec, quality, TRUE);
-    codec.optimize_coding = TRUE;
-    if (Progressive) jpeg_simple_progression(&codec);
-    jpeg_start_compress(&codec, TRUE);
-    while (codec.next_scanline < codec.image_height) {
-      JSAMPROW row = rgb.data() + std::size_t(codec.next_scanline) * std::size_t(picture.Width()) * 3;
-      jpeg_write_scanlines(&codec, &row, 1);
-    }
-    jpeg_finish_compress(&codec);
-    jpeg_destroy_compress(&codec);
-    std::string jpeg(reinterpret_cast<const char*>(out), size);
-    std::free(out);
+    TLibjpegSettings settings;
+    settings.Quality = quality;
+    settings.OptimizeCoding = true;
+    settings.Progressive = Progressive;
+    const std::string jpeg = LibjpegEncode(rgb.data(), std::size_t(picture.Width()) * 3, picture.Width(),
+                                           picture.Height(), settings);
     if (jpeg.size() <= kLargestDatagram || quality <= 5) return jpeg;
   }
 }

@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-}
+#include "PlainJpeg.h"
 
 namespace hostile {
 
@@ -23,47 +21,20 @@ inline constexpr std::size_t kLargestDatagram = 65507;
 
 enum class Coding { Huffman, Arithmetic };
 
-struct TScanScript {
-  std::vector<jpeg_scan_info> Scans;
-};
-
 // A flat grey (Components 1) or colour (3, 4:2:0) picture of Width x Height.
 // Progressive: a DC scan, then one AC scan (1..63) of the first component.
 // Sequential with three components: one scan per component. Baseline single
 // scan when Script is empty and Progressive is false.
 inline std::string Compress(int Width, int Height, int Components, Coding Code, bool Progressive,
                             const std::vector<jpeg_scan_info>& Script) {
-  jpeg_compress_struct codec;
-  jpeg_error_mgr errors;
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &out, &size);
-  codec.image_width = JDIMENSION(Width);
-  codec.image_height = JDIMENSION(Height);
-  codec.input_components = Components;
-  codec.in_color_space = Components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&codec);
-  jpeg_set_quality(&codec, 75, TRUE);
-  codec.arith_code = Code == Coding::Arithmetic;
-  codec.optimize_coding = !codec.arith_code;  // a flat block then costs two bits
-  if (Progressive) jpeg_simple_progression(&codec);
-  if (!Script.empty()) {
-    codec.scan_info = Script.data();
-    codec.num_scans = int(Script.size());
-  }
-  jpeg_start_compress(&codec, TRUE);
-  std::vector<unsigned char> row(std::size_t(Width) * std::size_t(Components), 128);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&codec, rows, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  std::string jpeg(reinterpret_cast<const char*>(out), size);
-  std::free(out);
-  return jpeg;
+  TLibjpegSettings settings;
+  settings.Components = Components;
+  settings.Arithmetic = Code == Coding::Arithmetic;
+  settings.OptimizeCoding = true;  // a flat block then costs two bits
+  settings.Progressive = Progressive;
+  settings.Script = Script;
+  const std::vector<unsigned char> row(std::size_t(Width) * std::size_t(Components), 128);
+  return LibjpegEncode(row.data(), 0, Width, Height, settings);
 }
 
 // Offsets of each SOS marker and of the EOI marker of a file libjpeg wrote.

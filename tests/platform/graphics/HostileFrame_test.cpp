@@ -122,28 +122,9 @@ TEST(HostileFrame, TheReaderRefusesCostlyPicturesEarlyAndShowsNormalOnes) {
       p[1] = Byte(GetGValue(c));
       p[2] = Byte(GetBValue(c));
     }
-  jpeg_compress_struct codec;
-  jpeg_error_mgr errors;
-  codec.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&codec);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&codec, &out, &size);
-  codec.image_width = 1280;
-  codec.image_height = 720;
-  codec.input_components = 3;
-  codec.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&codec);
-  jpeg_simple_progression(&codec);
-  jpeg_start_compress(&codec, TRUE);
-  while (codec.next_scanline < codec.image_height) {
-    JSAMPROW row = &rgb[std::size_t(codec.next_scanline) * 1280 * 3];
-    jpeg_write_scanlines(&codec, &row, 1);
-  }
-  jpeg_finish_compress(&codec);
-  jpeg_destroy_compress(&codec);
-  const std::string progressive(reinterpret_cast<const char*>(out), size);
-  std::free(out);
+  TLibjpegSettings settings;
+  settings.Progressive = true;
+  const std::string progressive = LibjpegEncode(rgb.data(), 1280 * 3, 1280, 720, settings);
   ASSERT_TRUE(Decodes(progressive, work, picture));
   EXPECT_EQ(work.Scans, 10);
   EXPECT_EQ(picture.Width(), 1280);

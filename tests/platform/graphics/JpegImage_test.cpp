@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include "BitmapTestUtil.h"
+#include "tests/support/PlainJpeg.h"
 #include "platform/base/Exceptions.h"
 #include "platform/graphics/JpegImage.h"
 
@@ -76,31 +77,13 @@ std::size_t FindMarker(const std::vector<Byte>& f, Byte code, std::size_t from =
 
 // A grey-scale JPEG made straight with libjpeg.
 std::vector<Byte> GrayJpeg(int width, int height) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = unsigned(width);
-  cinfo.image_height = unsigned(height);
-  cinfo.input_components = 1;
-  cinfo.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 95, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
   std::vector<Byte> row(static_cast<std::size_t>(width));
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x) row[std::size_t(x)] = Byte(x * 255 / (width - 1));
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<Byte> out(buffer, buffer + size);
-  std::free(buffer);
-  return out;
+  for (int x = 0; x < width; ++x) row[std::size_t(x)] = Byte(x * 255 / (width - 1));
+  TLibjpegSettings settings;
+  settings.Components = 1;
+  settings.Quality = 95;
+  const std::string jpeg = LibjpegEncode(row.data(), 0, width, height, settings);
+  return std::vector<Byte>(jpeg.begin(), jpeg.end());
 }
 
 }  // namespace
