@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/HostileJpeg.h"
+#include "bench/support/VirtualCameraRig.h"
 
 #include "app/Main.h"
 #include "app/Parlink.h"
@@ -49,39 +50,15 @@ struct TScene {
     Main->FPeers = std::make_unique<TPeerList>();
     Main->FPeers->Add(new TParlink(kPeer, Main->SlotPicture(kSlot), Byte(kSlot)));
     Main->udpClientVideo->SetPort(9);  // the discard port: nobody listens
-    TVirtualCameraSettings camera;
-    camera.Format = fpYUY2;
-    camera.Width = 1280;
-    camera.Height = 720;
-    SetVirtualCameraOverride(camera);
-    std::vector<Byte> frame = MakeVirtualCameraFrame(camera, 7);
-    Host = new TForm(Application);
-    Panel = new TPanel(Host);
-    Panel->SetParent(Host);
-    Panel->SetBounds(0, 0, 160, 120);
-    SetDisplayPanel(Panel);
-    SetStatusLabel(nullptr);
-    OpenCaptureDriver();
-    InitFrameBuffers();
-    for (int quality = 95;; quality -= 5) {  // the sender's own steps down
-      Main->FJpegQuality = quality;
-      VIDEOHDR header{};
-      header.lpData = frame.data();
-      header.dwBufferLength = header.dwBytesUsed = DWord(frame.size());
-      CaptureFrameCallback(CaptureWindowHandle(), &header);
-      if (LastJpegSize() <= kLargestDatagram || quality <= 5) break;
-    }
+    Camera = std::make_unique<TVirtualCameraRig>(1280, 720);
+    Camera->SendFittingFrame(*Main, kLargestDatagram);
     OwnFrame.assign(reinterpret_cast<const char*>(LastJpeg()), LastJpegSize());
     Slot.SetPixelFormat(pfDevice);
     Slot.SetSize(201, 165);
   }
   ~TScene() {
-    FreeFrameBuffers();
-    AbortCapture();
-    CloseCaptureDriver();
-    delete Host;
+    Camera->Close();
     delete Main;
-    SetVirtualCameraOverride(std::nullopt);
     Application->ProcessMessages();
   }
   // The handler, then the slot painted as its image control paints it.
@@ -93,8 +70,7 @@ struct TScene {
   }
 
   TfrmMain* Main = nullptr;
-  TForm* Host = nullptr;
-  TPanel* Panel = nullptr;
+  std::unique_ptr<TVirtualCameraRig> Camera;
   std::string OwnFrame;
   TBitmap Slot;
 };

@@ -25,9 +25,10 @@
 
 extern "C" {
 #include <jpeglib.h>
-
-#include "tests/support/PlainJpeg.h"
 }
+
+#include "bench/support/VirtualCameraRig.h"
+#include "tests/support/PlainJpeg.h"
 
 #include "app/Main.h"
 #include "app/Parlink.h"
@@ -129,53 +130,23 @@ struct TScene {
       Main->FPeers->Add(
           new TParlink("127.0.0." + std::to_string(i), Main->SlotPicture(i), Byte(i)));
     Main->udpClientVideo->SetPort(Peers.Port());
-    TVirtualCameraSettings camera;
-    camera.Format = fpYUY2;
-    camera.Width = width;
-    camera.Height = height;
-    SetVirtualCameraOverride(camera);
-    Frame = MakeVirtualCameraFrame(camera, 7);
-    Host = new TForm(Application);
-    Panel = new TPanel(Host);
-    Panel->SetParent(Host);
-    Panel->SetBounds(0, 0, 160, 120);
-    SetDisplayPanel(Panel);
-    SetStatusLabel(nullptr);
-    OpenCaptureDriver();
-    InitFrameBuffers();
+    Camera = std::make_unique<TVirtualCameraRig>(width, height);
     // The highest quality of the program's steps whose datagram fits.
-    Quality = 95;
-    for (;;) {
-      Main->FJpegQuality = Quality;
-      SendFrame();
-      if (LastJpegSize() <= kLargestDatagram || Quality <= 5) break;
-      Quality -= 5;
-    }
+    Quality = Camera->SendFittingFrame(*Main, kLargestDatagram);
     Picture = RgbRows(*FrameBitmap());
     Jpeg.assign(reinterpret_cast<const char*>(LastJpeg()), LastJpegSize());
   }
   ~TScene() {
-    FreeFrameBuffers();
-    AbortCapture();
-    CloseCaptureDriver();
-    delete Host;
+    Camera->Close();
     delete Main;
-    SetVirtualCameraOverride(std::nullopt);
     Application->ProcessMessages();
   }
-  void SendFrame() {
-    VIDEOHDR header{};
-    header.lpData = Frame.data();
-    header.dwBufferLength = header.dwBytesUsed = DWord(Frame.size());
-    CaptureFrameCallback(CaptureWindowHandle(), &header);
-  }
+  void SendFrame() { Camera->SendFrame(); }
 
   int Width, Height, Quality = 95;
   TLoopbackPeers Peers;
   TfrmMain* Main = nullptr;
-  TForm* Host = nullptr;
-  TPanel* Panel = nullptr;
-  std::vector<Byte> Frame;
+  std::unique_ptr<TVirtualCameraRig> Camera;
   std::vector<Byte> Picture;  // the frame as the encoder sees it, RGB
   std::string Jpeg;           // the frame's datagram
 };

@@ -226,8 +226,13 @@ void TBitmap::NewPicture(TPixelFormat Format, int AWidth, int AHeight) {
   const int stride = BytesPerScanLine(AWidth, BitsOfPixelFormat(Format));
   const std::int64_t total = std::int64_t(stride) * AHeight;
   if (total > kMaxPixelBytes) throw EOutOfResources("Out of system resources");
-  TPixelStore pixels(static_cast<std::size_t>(total));
-  FPixels = std::move(pixels);
+  FPixels = TPixelStore::Unfilled(static_cast<std::size_t>(total));
+  // The writer fills the pixels; the bytes that pad each row to whole words
+  // are nobody's, and a reused store would leave old bytes there.
+  const std::size_t used = std::size_t((std::int64_t(AWidth) * BitsOfPixelFormat(Format) + 7) / 8);
+  if (used < std::size_t(stride))
+    for (int y = 0; y < AHeight; ++y)
+      std::memset(FPixels.data() + std::size_t(y) * stride + used, 0, std::size_t(stride) - used);
   FPixelFormat = Format;
   FPalette = IsPaletted(Format) ? DefaultPalette(Format) : TBitmapPalette{};
   FWidth = AWidth;

@@ -46,8 +46,12 @@ constexpr std::uint64_t kMaxBlocks = std::uint64_t(1) << 19;
 // out, and nothing in the format limits the number of scans. Its scans may
 // read the picture's blocks this many times over in all: libjpeg's own
 // progressive script reads each block at most six times (grey), fewer in
-// colour; a single-scan file reads each once.
+// colour; a single-scan file reads each once. And whatever the picture's
+// size, its scans read at most 2^20 blocks in all: a large picture in many
+// full-size scans would otherwise cost many frames of the largest size.
+// libjpeg's own progressive script for 3840 x 2160 in colour stays within.
 constexpr std::uint64_t kBlockReadsPerBlock = 10;
+constexpr std::uint64_t kMaxBlockReads = std::uint64_t(1) << 20;
 // The one large buffer libjpeg makes, the coefficients of a several-scan
 // file, fits in this (beyond it libjpeg fails rather than spill to disk).
 constexpr long kCodecMemory = 96L * 1024 * 1024;
@@ -226,7 +230,7 @@ bool DecodeStart(DecodeJob* job) {
     jpeg_destroy_decompress(&job->Codec);
     return false;
   }
-  job->BlockBudget = blocks * kBlockReadsPerBlock;
+  job->BlockBudget = std::min(blocks * kBlockReadsPerBlock, kMaxBlockReads);
   job->Codec.out_color_space = JCS_EXT_BGR;
   job->Codec.mem->max_memory_to_use = kCodecMemory;
   job->Work.CodecStarted = true;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "tests/support/HostileJpeg.h"
@@ -14,6 +16,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/JpegImage.h"
+#include "platform/graphics/PixelStore.h"
 
 namespace {
 
@@ -133,3 +136,35 @@ TEST(HostileFrame, TheReaderRefusesCostlyPicturesEarlyAndShowsNormalOnes) {
 }
 
 }  // namespace
+
+// What a picture held goes back when a picture of another size follows it;
+// a stream of frames of one size reuses one set of pages instead of having
+// the system fault in and zero new ones for every frame.
+TEST(HostileFrame, PictureMemoryFollowsTheNewestPicture) {
+  const std::size_t before = TPixelStore::MappedBytes();
+  auto mapped = [&] { return TPixelStore::MappedBytes() - before; };
+  auto large = std::make_unique<TBitmap>();
+  large->NewPicture(pf24bit, 3840, 2160);
+  const std::size_t largeBytes = std::size_t(large->BytesPerLine()) * 2160;
+  EXPECT_EQ(mapped(), largeBytes);
+
+  auto frame = std::make_unique<TBitmap>();
+  frame->NewPicture(pf24bit, 1279, 720);  // rows padded to whole words
+  const std::size_t frameBytes = std::size_t(frame->BytesPerLine()) * 720;
+  large.reset();
+  EXPECT_EQ(mapped(), frameBytes);  // the large picture kept nothing
+
+  // The next frames of the same size: at most the shown one and one spare.
+  for (int i = 0; i < 3; ++i) {
+    Byte* row = static_cast<Byte*>(frame->ScanLine(0));
+    std::memset(row, 0xAB, std::size_t(frame->BytesPerLine()));
+    auto next = std::make_unique<TBitmap>();
+    next->NewPicture(pf24bit, 1279, 720);
+    frame = std::move(next);
+    EXPECT_LE(mapped(), 2 * frameBytes);
+    const Byte* reused = static_cast<const Byte*>(frame->ScanLine(0));
+    for (int b = 1279 * 3; b < frame->BytesPerLine(); ++b) EXPECT_EQ(reused[b], 0) << "padding byte " << b;
+  }
+  frame.reset();
+  EXPECT_LE(mapped(), frameBytes);
+}
