@@ -43,14 +43,19 @@ constexpr std::uint64_t kPixelsFree = 1 << 16;
 constexpr std::uint64_t kMaxBlocks = std::uint64_t(1) << 19;
 // A file of several scans (progressive, or components sent apart) is read
 // scan by scan into the whole picture's coefficients before one row comes
-// out, and nothing in the format limits the number of scans. Its scans may
-// read the picture's blocks this many times over in all: libjpeg's own
-// progressive script reads each block at most six times (grey), fewer in
-// colour; a single-scan file reads each once. And whatever the picture's
-// size, its scans read at most 2^20 blocks in all: a large picture in many
-// full-size scans would otherwise cost many frames of the largest size.
-// libjpeg's own progressive script for 3840 x 2160 in colour stays within.
-constexpr std::uint64_t kBlockReadsPerBlock = 10;
+// out, and nothing in the format limits the number of scans. A progressive
+// file's scans may read the picture's blocks this many times over in all:
+// libjpeg's own progressive script reads each block at most six times
+// (grey), fewer in colour. A sequential file sends each component in one
+// scan only, so its scans read each block once; libjpeg does not hold it to
+// that, and a component sent again and again costs a full decode of its
+// blocks each time, far more than a progressive refinement does. And
+// whatever the picture's size, its scans read at most 2^20 blocks in all: a
+// large picture in many scans would otherwise cost many frames of the
+// largest size. libjpeg's own progressive script for 3840 x 2160 in colour
+// stays within.
+constexpr std::uint64_t kBlockReadsPerBlockProgressive = 10;
+constexpr std::uint64_t kBlockReadsPerBlockSequential = 1;
 constexpr std::uint64_t kMaxBlockReads = std::uint64_t(1) << 20;
 // The one large buffer libjpeg makes, the coefficients of a several-scan
 // file, fits in this (beyond it libjpeg fails rather than spill to disk).
@@ -230,7 +235,9 @@ bool DecodeStart(DecodeJob* job) {
     jpeg_destroy_decompress(&job->Codec);
     return false;
   }
-  job->BlockBudget = std::min(blocks * kBlockReadsPerBlock, kMaxBlockReads);
+  const std::uint64_t passes =
+      job->Codec.progressive_mode ? kBlockReadsPerBlockProgressive : kBlockReadsPerBlockSequential;
+  job->BlockBudget = std::min(blocks * passes, kMaxBlockReads);
   job->Codec.out_color_space = JCS_EXT_BGR;
   job->Codec.mem->max_memory_to_use = kCodecMemory;
   job->Work.CodecStarted = true;
