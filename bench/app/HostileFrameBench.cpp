@@ -188,6 +188,20 @@ double Median(std::vector<double> values) {
 
 std::map<std::string, double> gRatios;
 
+// Resident memory of this process, in MB.
+double ResidentMb() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return 0;
+  char line[256];
+  long kb = 0;
+  while (std::fgets(line, sizeof line, status) != nullptr)
+    if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+  std::fclose(status);
+  return double(kb) / 1024;
+}
+// Resident memory after each case, once the own frame has replaced its picture.
+std::map<std::string, double> gResident;
+
 void BM_ReceivePaired(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   TScene& scene = Scene();
@@ -211,6 +225,9 @@ void BM_ReceivePaired(benchmark::State& state) {
   state.counters["scans"] = item.Scans;
   state.counters["shown_width"] = scene.Main->SlotPicture(kSlot)->Width();
   gRatios[item.Name] = Median(ratios);
+  scene.Receive(own.Datagram);
+  gResident[item.Name] = ResidentMb();
+  state.counters["resident_mb"] = gResident[item.Name];
 }
 BENCHMARK(BM_ReceivePaired)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -232,6 +249,14 @@ int main(int argc, char** argv) {
     worst = std::max(worst, ratio);
   }
   std::printf("  costliest %.2f: %s\n", worst, worst <= 16 ? "within the aim" : "BEYOND THE AIM");
+  // Only the shown picture is held: what a case leaves behind shows here.
+  if (gResident.count(Cases()[0].Name) != 0) {
+    const double own = gResident[Cases()[0].Name];
+    double most = own;
+    for (const auto& [name, mb] : gResident) most = std::max(most, mb);
+    std::printf("resident after the own frame %.1f MB, at most %.1f MB after any case (%+.1f MB)\n",
+                own, most, most - own);
+  }
   std::fflush(stdout);
   benchmark::Shutdown();
   return 0;

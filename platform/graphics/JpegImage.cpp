@@ -1,5 +1,7 @@
 #include "platform/graphics/JpegImage.h"
 
+#include <malloc.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -158,6 +160,7 @@ struct DecodeJob {
   unsigned Height;
   bool Started;
   bool TooLarge;
+  bool WholePictureBuffer;  // libjpeg holds every coefficient of the picture
   std::uint64_t BlockBudget;  // block reads all scans together may take
   TJpegDecodeWork Work;
 };
@@ -208,6 +211,7 @@ extern "C" void WatchScans(j_common_ptr cinfo) {
 bool DecodeStart(DecodeJob* job) {
   job->Started = false;
   job->TooLarge = false;
+  job->WholePictureBuffer = false;
   InstallTrap(job->Trap, *reinterpret_cast<jpeg_common_struct*>(&job->Codec));
   if (setjmp(job->Trap.Jump)) {
     jpeg_destroy_decompress(&job->Codec);
@@ -235,6 +239,9 @@ bool DecodeStart(DecodeJob* job) {
     jpeg_destroy_decompress(&job->Codec);
     return false;
   }
+  // As libjpeg decides it: a file of several scans is gathered whole.
+  job->WholePictureBuffer =
+      job->Codec.progressive_mode || job->Codec.comps_in_scan < job->Codec.num_components;
   const std::uint64_t passes =
       job->Codec.progressive_mode ? kBlockReadsPerBlockProgressive : kBlockReadsPerBlockSequential;
   job->BlockBudget = std::min(blocks * passes, kMaxBlockReads);
@@ -335,6 +342,15 @@ std::unique_ptr<TBitmap> DecodeToBitmap(const Byte* Data, std::size_t Size, TJpe
       if (To != nullptr) *To = Job.Work;
     }
   } report{*job, Work};
+  // libjpeg takes a several-scan file's coefficients (up to tens of MB) from
+  // malloc, which keeps a freed block that large for the next request once it
+  // has seen one: after the codec is gone, the memory goes back to the system.
+  struct GiveBack {
+    const DecodeJob& Job;
+    ~GiveBack() {
+      if (Job.WholePictureBuffer) malloc_trim(0);
+    }
+  } giveBack{*job};
   if (!DecodeStart(job.get())) {
     if (job->TooLarge) throw EInvalidGraphic("JPEG image is too large");
     throw EInvalidGraphic(job->Trap.Message);
