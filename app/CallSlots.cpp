@@ -98,10 +98,13 @@ void TfrmMain::Dial(int Slot) {
 void TfrmMain::Answer(int Slot) {
   const TCallSlot& s = SlotControls(Slot);
   s.Call->SetEnabled(false);
-  s.Include->SetEnabled(true);
-  s.Include->SetChecked(true);  // runs its click handler when it was not ticked
+  // The ring ends before anything here processes messages: a ring time that
+  // runs out meanwhile would tell the caller "unanswered" and free the slot
+  // while this answer goes on to add the call to it.
   s.Blink->SetEnabled(false);
   s.Ring->SetEnabled(false);
+  s.Include->SetEnabled(true);
+  s.Include->SetChecked(true);  // runs its click handler when it was not ticked
   s.Panel->SetColor(s.PanelColor);
   if (!FRingTone.empty()) StopRingTone();
   Application->ProcessMessages();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "WindowTestSupport.h"
 #include "app/Parlink.h"
@@ -303,6 +304,28 @@ TEST_P(CallSlots, ARingThatRunsOutSendsTheReplyText) {
   EXPECT_EQ(Form->SkPanel4->Color(), TColor(0xDFBF9F));
   EXPECT_EQ(Form->lbl1->Caption(), "Ann calling...");
   EXPECT_EQ(Form->edt1->Text(), "127.0.0.1");
+}
+
+// The user answers as the ring time runs out: its tick is due when the answer
+// begins processing messages. The answer wins; the caller hears only Accept.
+TEST_P(CallSlots, AnAnswerAsTheRingRunsOutAnswersAndTellsNoReply) {
+  Start();
+  Form->FRingTimeMs = 600000;  // runs out only when shortened below
+  Form->FReplyMessage = "Unanswered";
+  SendControl(Peer, "Calling|Ann");
+  ExpectRinging(1, "Ann");
+  Form->Timer1->SetInterval(1);
+  std::this_thread::sleep_for(milliseconds(100));  // the ring's tick is due, not yet run
+  Form->btnCall1Click(nullptr);
+  std::string first;
+  ASSERT_TRUE(Peer.Receive(first));
+  EXPECT_EQ(first, "Accept");
+  EXPECT_EQ(Form->FPeers->Count(), 1);
+  EXPECT_EQ(Form->FBusy[1], 1);
+  EXPECT_EQ(Form->FCanCall[1], 0);
+  EXPECT_FALSE(Form->Timer1->Enabled());
+  PumpFor(milliseconds(100));
+  EXPECT_TRUE(Peer.Drain().empty());
 }
 
 TEST_P(CallSlots, ARingToneThatCannotPlayLeavesTheCallRinging) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "SocketTestSupport.h"
@@ -8,6 +10,7 @@
 #include "platform/base/MainThread.h"
 #include "platform/sockets/HostLookup.h"
 #include "platform/sockets/MessageUDP.h"
+#include "platform/sockets/UdpReceiver.h"
 
 using namespace std::chrono_literals;
 
@@ -131,34 +134,76 @@ TEST(MessageUDP, PortHeldByAnotherSocketRaises) {
   EXPECT_EQ(b.BoundPort(), 0);
 }
 
-// Lines that arrive together are announced within one hand-over to the UI
-// thread (one pass of its message loop), in order, each readable in its own
-// announcement, also when a handler pumps messages in between.
+// Lines that the listener read together are announced within one hand-over
+// to the UI thread (one pass of its message loop), in order, each readable in
+// its own announcement, also when a handler pumps messages in between. When
+// the listener wakes is up to the machine, so the test holds it: a first line
+// is read and handed over, and the listener is kept in the wake-up of that
+// hand-over until five more wait in the socket; it then reads them together.
+// A hand-over may stop early only when it has run for its time bound.
 TEST(MessageUDP, LinesWaitingTogetherAreAnnouncedInOneHandOverInOrder) {
   TMessageUDP udp(nullptr);
   udp.SetLocalPort(0);
   int pass = 0;
   std::vector<std::pair<int, std::string>> lines;  // pass, bytes
   udp.SetOnDataReceived([&](TComponent*, int count, const std::string&, int) {
-    if (lines.empty()) CheckSynchronize();  // a handler that processes messages
+    if (lines.size() == 1) CheckSynchronize();  // a handler that processes messages
     std::string bytes(std::size_t(count), '\0');
     udp.ReadBuffer(bytes.data(), count);
     lines.emplace_back(pass, bytes);
   });
   TTestPeer peer;
+
+  // The first hand-over's wake-up keeps the listener until released; the
+  // receiver is freed only after that (it joins its listener).
+  std::mutex lock;
+  std::condition_variable changed;
+  bool held = false, released = false;
+  auto release = [&] {
+    std::lock_guard<std::mutex> guard(lock);
+    released = true;
+    changed.notify_all();
+  };
+  SetWakeMainThread([&] {
+    std::unique_lock<std::mutex> guard(lock);
+    if (held) return;
+    held = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return released; });
+  });
+  struct TUnhook {
+    std::function<void()> Release;
+    ~TUnhook() {
+      Release();
+      SetWakeMainThread(nullptr);
+    }
+  } unhook{release};
+
+  peer.SendTo(udp.BoundPort(), "first");
+  {
+    std::unique_lock<std::mutex> guard(lock);
+    ASSERT_TRUE(changed.wait_for(guard, 30s, [&] { return held; })) << "the first line was never handed over";
+  }
   for (int i = 0; i < 5; ++i) peer.SendTo(udp.BoundPort(), "line " + std::to_string(i));
-  // All five have been read by the listener and wait in its own queue.
+  ASSERT_TRUE(PumpUntil([&] { return !lines.empty(); }));
+  release();
+
+  std::vector<std::chrono::steady_clock::duration> passTime;
   for (auto end = std::chrono::steady_clock::now() + 30s;
-       UdpSocketWaitingBytes(udp.BoundPort()) != 0 && std::chrono::steady_clock::now() < end;)
+       lines.size() < 6 && std::chrono::steady_clock::now() < end; ++pass) {
+    const auto begun = std::chrono::steady_clock::now();
+    CheckSynchronize();
+    passTime.push_back(std::chrono::steady_clock::now() - begun);
     std::this_thread::sleep_for(1ms);
-  ASSERT_TRUE(PumpUntil([&] {
-    ++pass;
-    return !lines.empty();
-  }));
-  ASSERT_EQ(lines.size(), 5u);
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(lines[i].first, lines[0].first);
-    EXPECT_EQ(lines[i].second, "line " + std::to_string(i));
+  }
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0].second, "first");
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(lines[i + 1].second, "line " + std::to_string(i));
+  for (int i = 2; i < 6; ++i) {
+    const int before = lines[i - 1].first;
+    if (lines[i].first != before)
+      EXPECT_GE(passTime[std::size_t(before)], std::chrono::milliseconds(TUdpReceiver::MaxBatchMilliseconds))
+          << "line " << i - 1 << " was announced in a later hand-over than the one before it";
   }
 }
 
