@@ -66,11 +66,10 @@ TWinControl::~TWinControl() {
     if (form->FActiveControl == this) form->FActiveControl = nullptr;
   }
   // Children go first, last one first; each leaves its owner's list too.
-  while (!FControls.empty()) {
-    TControl* child = FControls.back();
-    RemoveControl(child);
-    delete child;
-  }
+  // A child leaves this parent in its own destructor, after its own part has
+  // ended: a control whose thread still reads its parent (an animator's
+  // timer) has stopped that thread by the time the parent is gone.
+  while (!FControls.empty()) delete FControls.back();
   if (Parent() != nullptr) Parent()->RemoveControl(this);
   QWidget* widget = FImpl->Widget;
   FImpl->Widget = nullptr;
