@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/HostileJpeg.h"
+#include "bench/support/PairedTiming.h"
 #include "bench/support/VirtualCameraRig.h"
 
 #include "app/Main.h"
@@ -174,16 +175,6 @@ const std::vector<TCase>& Cases() {
     return list;
   }();
   return cases;
-}
-
-double Milliseconds(std::chrono::steady_clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
-  return values[values.size() / 2];
 }
 
 std::map<std::string, double> gRatios;

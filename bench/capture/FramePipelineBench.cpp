@@ -27,6 +27,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
+#include "bench/support/PairedTiming.h"
 #include "bench/support/VirtualCameraRig.h"
 #include "tests/support/PlainJpeg.h"
 
@@ -203,20 +204,8 @@ void BM_ReceivePlainDecode(benchmark::State& state) {
   }
 }
 
-// The same two measures taken in pairs: each iteration times one pipeline
-// run and, right after it, one plain codec run, and the counter "ratio" is
-// the median of the pairs' ratios. On a machine that others share this is
-// far steadier than the ratio of two benchmarks timed minutes apart.
-double Milliseconds(std::chrono::steady_clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
-  return values[values.size() / 2];
-}
-
+// The same two measures taken in pairs: one pipeline run, then one plain
+// codec run; the counter "ratio" is the median of the pairs' ratios.
 void BM_SendPaired(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   TScene& scene = Scene(state);
